@@ -1,0 +1,82 @@
+#include "log/native_log.h"
+
+#include <cwchar>
+#include <deque>
+#include <mutex>
+
+#include "exports/LumoraUI.h"
+#include "host/export_guard.h"
+
+namespace lum {
+namespace {
+
+// Path and callback are written only by LumUI_ConfigureLog on the host's
+// thread and read without the lock; the queue has its own mutex.
+struct LogState {
+    std::wstring path;
+    LumUI_LogCallback callback = nullptr;
+    std::mutex queueLock;
+    std::deque<std::wstring> lines;
+};
+
+LogState& Log() {
+    static LogState state;
+    return state;
+}
+
+}  // namespace
+
+std::wstring LogPrefix(const SYSTEMTIME& time) {
+    wchar_t prefix[40] = {};
+    std::swprintf(prefix, 40, L"[native %02u:%02u:%02u.%03u] ", static_cast<unsigned>(time.wHour),
+                  static_cast<unsigned>(time.wMinute), static_cast<unsigned>(time.wSecond),
+                  static_cast<unsigned>(time.wMilliseconds));
+    return prefix;
+}
+
+void WriteLogLine(const std::wstring& message) {
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    std::wstring line = LogPrefix(now);  // made before the lock is taken
+    line += message;
+    LogState& log = Log();
+    std::lock_guard<std::mutex> lock(log.queueLock);
+    log.lines.push_back(std::move(line));
+}
+
+void NotifyHost() {
+    if (LumUI_LogCallback callback = Log().callback) callback();
+}
+
+std::wstring LogPath() { return Log().path; }
+
+}  // namespace lum
+
+extern "C" int32_t LUMUI_API LumUI_ConfigureLog(const wchar_t* logPath, LumUI_LogCallback callback) {
+    return lum::Guarded<int32_t>(0, [&]() -> int32_t {
+        lum::LogState& log = lum::Log();
+        log.path = logPath ? logPath : L"";
+        log.callback = callback;
+        const DWORD pid = ::GetCurrentProcessId();
+        DWORD session = 0;
+        if (!::ProcessIdToSessionId(pid, &session)) session = 0;
+        lum::WriteLogLine(L"Native UI initialized; PID=" + std::to_wstring(pid) +
+                          L" session=" + std::to_wstring(session) + L" log=" + log.path);
+        return callback ? callback() : 0;
+    });
+}
+
+extern "C" int32_t LUMUI_API LumUI_ReadLog(wchar_t* buffer, int32_t size) {
+    return lum::Guarded<int32_t>(0, [&]() -> int32_t {
+        lum::LogState& log = lum::Log();
+        std::lock_guard<std::mutex> lock(log.queueLock);
+        if (log.lines.empty()) return 0;
+        const std::wstring& oldest = log.lines.front();
+        const auto length = static_cast<int32_t>(oldest.size());
+        if (!buffer || size <= 0) return length;
+        if (size <= length) return -1;
+        std::wmemcpy(buffer, oldest.c_str(), oldest.size() + 1);
+        log.lines.pop_front();
+        return length;
+    });
+}
