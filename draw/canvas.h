@@ -1,12 +1,119 @@
-// The drawing layer: Direct2D/DirectWrite factories, the canvas and text.
+// The drawing layer: one Direct2D render target bound to a memory DC, one
+// solid brush recoloured per shape, DirectWrite text with a layout cache and
+// shrink-to-fit. All coordinates are layout units of the 720 x 480 frame;
+// the canvas scales them to device pixels.
 #pragma once
+
+#include <windows.h>
+#include <d2d1.h>
+#include <dwrite.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "host/scoped_win.h"
 
 namespace lum {
 
-// Creates the Direct2D factory, the shared stroke style and the DirectWrite
-// factory, each only if still missing. False as soon as one creation fails.
+// 0xAARRGGBB. A colour of 0 passed to a shape means "none".
+using Argb = uint32_t;
+
+enum TextAlign : int { AlignLeading = 0, AlignCentre = 1, AlignTrailing = 2 };
+
+// Creates, each only if still missing and in this order: the Direct2D factory,
+// the shared round-cap stroke style, the DirectWrite factory. False as soon as
+// one creation fails (the earlier ones stay).
 bool EnsureFactories();
-// Releases the render-target pool and empties the drawing caches (LumUI_Destroy).
+ID2D1Factory* D2DFactory();
+IDWriteFactory* DWriteFactory();
+ID2D1StrokeStyle* RoundCapStrokeStyle();
+// Empties the render-target pool and the text caches (LumUI_Destroy).
 void ReleaseDrawingResources();
+
+// Offline rendering: while on, animations are frozen and every DrawText that
+// overflows its box is appended to OverflowList().
+bool& LayoutDumpMode();
+std::vector<std::wstring>& OverflowList();
+
+// Blends a to b by t (clamped to 0..1), per byte, rounding half away from zero.
+Argb LerpColor(Argb a, Argb b, float t);
+
+// Width a single line of the key's text needs at the font size (cached).
+float MeasureTextKey(const std::wstring& key, float fontSize);
+
+// An off-screen 32-bit top-down DIB section selected into a memory DC.
+class FrameBitmap {
+public:
+    static constexpr int64_t kMaxPixels = 16'000'000;
+
+    FrameBitmap() = default;
+    ~FrameBitmap() { Release(); }
+    FrameBitmap(const FrameBitmap&) = delete;
+    FrameBitmap& operator=(const FrameBitmap&) = delete;
+
+    // Keeps the bitmap if it has this size, else makes a new one. Refuses
+    // sizes below 1 and above kMaxPixels (false, nothing held).
+    bool Ensure(int width, int height);
+    void Release();
+
+    HDC dc() const { return dc_; }
+    HBITMAP bitmap() const { return bitmap_; }
+    // BGRA pixels, top row first, width * 4 bytes per row.
+    uint32_t* pixels() const { return pixels_; }
+    int width() const { return width_; }
+    int height() const { return height_; }
+    uint32_t PixelAt(int x, int y) const { return pixels_[static_cast<size_t>(y) * width_ + x]; }
+
+private:
+    HDC dc_ = nullptr;
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ previous_ = nullptr;
+    uint32_t* pixels_ = nullptr;
+    int width_ = 0;
+    int height_ = 0;
+};
+
+// One frame's drawing context: Begin, drawing calls, End. The destructor ends
+// a frame that is still open.
+class Canvas {
+public:
+    Canvas() = default;
+    ~Canvas() { End(); }
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+
+    // Binds the pooled (or a new) DC render target to dc/pixelRect and begins
+    // drawing with a pure scale transform. False on any failure: draw nothing.
+    bool Begin(HDC dc, const RECT& pixelRect, float scale);
+    // Binds to the whole bitmap.
+    bool Begin(const FrameBitmap& frame, float scale);
+    void End();
+    bool active() const { return drawing_; }
+
+    float scale() const { return scale_; }
+    ID2D1RenderTarget* target() const { return target_.Get(); }
+    ID2D1SolidColorBrush* brush() const { return brush_.Get(); }
+
+    void Clear(Argb color);
+    void SetColor(Argb color);
+    void RoundRect(float x, float y, float width, float height, Argb fill, float radius, Argb stroke,
+                   float strokeWidth);
+    void FillRect(float x, float y, float width, float height, Argb fill);
+    void Ellipse(float cx, float cy, float rx, float ry, Argb fill, Argb stroke, float strokeWidth);
+    void DrawLine(float x1, float y1, float x2, float y2, Argb color, float width);
+    void SoftShadow(float x, float y, float width, float height, float spread, float opacity);
+    void DrawText(const std::wstring& text, float x, float y, float width, float height, float fontSize,
+                  Argb color, bool semibold, int align, bool fit);
+    // Looks the key up and draws it with shrink-to-fit.
+    void DrawTextKey(const std::wstring& key, float x, float y, float width, float height, float fontSize,
+                     Argb color, bool semibold, int align);
+
+private:
+    ComPtr<ID2D1DCRenderTarget> target_;
+    ComPtr<ID2D1SolidColorBrush> brush_;
+    float scale_ = 1.0f;
+    bool drawing_ = false;
+};
 
 }  // namespace lum

@@ -10,8 +10,14 @@ namespace lum {
 // The application shutdown arrives with its own issue; until then the report
 // is always empty.
 void ReleaseProcessShutdown() {}
+const std::vector<ProcessRecord>& ReportRecords() {
+    static const std::vector<ProcessRecord> none;
+    return none;
+}
 size_t ReportRecordCount() { return 0; }
+std::wstring ProcessStatusText(const ProcessRecord&) { return TextLookup(L"RunningStatus"); }
 std::wstring BuildProcessReport() { return TextLookup(L"ProcessNone"); }
+int32_t ClosingPhase() { return 1; }
 
 }  // namespace lum
 

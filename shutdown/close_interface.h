@@ -2,15 +2,24 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
+#include <vector>
+
+#include "shutdown/process_record.h"
 
 namespace lum {
 
 // Releases the current group (closing its handles) and empties the report.
 void ReleaseProcessShutdown();
-// Number of records in the process report (paged three at a time in the dialog).
+// The report records of the last scan or shutdown, sorted by process id.
+const std::vector<ProcessRecord>& ReportRecords();
 size_t ReportRecordCount();
+// "CloseFailedStatus" or "RunningStatus", plus " · Error <code>" when the record has an error.
+std::wstring ProcessStatusText(const ProcessRecord& record);
 // The report text of the report records and scan error.
 std::wstring BuildProcessReport();
+// The shutdown phase the closing dialog shows: 1 graceful, 2 force, else verify.
+int32_t ClosingPhase();
 
 }  // namespace lum

@@ -1,0 +1,35 @@
+// The twelve line icons and the vector scenes, built from path-data strings.
+#pragma once
+
+#include <cstdint>
+
+#include "draw/canvas.h"
+
+namespace lum {
+
+enum Icon : int {
+    IconMinimize,
+    IconClose,
+    IconChevron,
+    IconFolder,
+    IconCheck,
+    IconGlobe,
+    IconShield,
+    IconTrash,
+    IconWarning,
+    IconDocument,
+    IconMonitor,
+    IconRefresh,
+    kIconCount
+};
+
+// The geometry of a path-data string ("M", "L", "C", "Z"), built once and
+// cached for the life of the library; null when it cannot be built.
+ID2D1PathGeometry* GetPathGeometry(const wchar_t* pathData);
+
+// Strokes an icon so that its design box maps onto the square (x, y, size).
+// A stroke width of exactly 0 means the icon's default width; the width is in
+// design-box units, so it scales with the icon.
+void DrawIcon(Canvas& canvas, Icon icon, float x, float y, float size, Argb color, float strokeWidth = 0.0f);
+
+}  // namespace lum
