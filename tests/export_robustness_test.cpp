@@ -1,0 +1,89 @@
+// Every export, called the way a careless setup script might: null pointers,
+// zero, negative and huge sizes, unknown ids. Each must answer with its
+// failure result and leave the library usable.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+
+#include "test_support.h"
+
+using lumtest::Dll;
+
+TEST(ExportRobustness, NullPointersAndOddSizes) {
+    const auto& api = Dll();
+    wchar_t buffer[16];
+
+    api.SetText(nullptr, nullptr);
+    api.SetText(L"SetupTitle", nullptr);
+    api.SetPath(nullptr);
+    api.SetProgress(INT_MIN, INT_MIN, nullptr);
+    api.SetProgress(INT_MAX, 1, nullptr);
+    api.SetProgress(0, 100, nullptr);
+    api.SetPage(INT_MAX);
+    api.SetPage(INT_MIN);
+    api.SetPage(0);
+    api.SetFlags(0xFFFFFFFFu);
+    api.SetFlags(1u);
+    api.LoadLanguage(nullptr, nullptr);
+    api.LoadLanguage(L"", L"");
+    api.LoadLanguage(L"Q:\\does\\not\\exist.ini", L"no-such-language");
+    api.LoadLanguage(nullptr, L"english");
+
+    for (int32_t size : {0, -1, INT_MIN}) {
+        buffer[0] = L'#';
+        EXPECT_EQ(api.GetPath(buffer, size), 0);
+        EXPECT_EQ(buffer[0], L'#');
+        EXPECT_EQ(api.GetLink(0, buffer, size), 0);
+        EXPECT_EQ(buffer[0], L'#');
+        EXPECT_GT(api.GetProcessReport(buffer, size), 0) << "no buffer asks for the report's length";
+        EXPECT_EQ(buffer[0], L'#');
+    }
+    EXPECT_EQ(api.GetPath(nullptr, INT_MAX), 0);
+    EXPECT_EQ(api.GetLink(1, nullptr, INT_MAX), 0);
+    EXPECT_GT(api.GetProcessReport(nullptr, INT_MAX), 0);
+    for (int32_t kind : {-1, 3, INT_MAX, INT_MIN}) {
+        buffer[0] = L'#';
+        EXPECT_EQ(api.GetLink(kind, buffer, 16), 0);
+        EXPECT_EQ(buffer[0], L'\0');
+    }
+
+    EXPECT_EQ(api.ProcessRunning(nullptr), -1);
+    EXPECT_EQ(api.ProcessRunning(L""), -1);
+    EXPECT_EQ(api.CloseApplication(nullptr), 0);
+    EXPECT_EQ(api.CloseApplication(L""), 0);
+    EXPECT_EQ(api.ValidatePath(nullptr, 0), 1u);
+    EXPECT_EQ(api.ValidatePath(nullptr, INT_MIN), 1u);
+    EXPECT_EQ(api.ValidatePath(L"", INT_MAX), 1u);
+    EXPECT_NE(api.RunLogged(nullptr, nullptr, nullptr, 0), 0u) << "a null program is a failure, not a launch";
+    EXPECT_EQ(api.Render(nullptr, 0, 96), 0);
+    EXPECT_EQ(api.Render(nullptr, INT_MIN, INT_MIN), 0);
+
+    EXPECT_EQ(api.Confirm(INT_MIN), 0);
+    EXPECT_EQ(api.Confirm(INT_MAX), 0);
+    EXPECT_EQ(api.RunModal(), 0);
+    EXPECT_EQ(api.Attach(nullptr, INT_MIN), 0);
+    EXPECT_EQ(api.Attach(reinterpret_cast<HWND>(static_cast<intptr_t>(-1)), 96), 0);
+    EXPECT_EQ(api.DismissMenu(), 0);
+    api.BeginClose();
+    api.Show();
+    api.Destroy();
+
+    // Still answers afterwards.
+    EXPECT_EQ(api.Poll(), 0);
+    api.SetPath(L"C:\\Program Files\\Lumora");
+    EXPECT_EQ(api.GetPath(buffer, 16), 15);
+}
+
+TEST(ExportRobustness, ReadLogWithOddSizesNeverLosesALine) {
+    const auto& api = Dll();
+    lumtest::DrainDllLog();
+    api.ConfigureLog(nullptr, nullptr);
+    const int32_t length = api.ReadLog(nullptr, 0);
+    ASSERT_GT(length, 0);
+    wchar_t small[4];
+    EXPECT_EQ(api.ReadLog(small, INT_MIN), length);
+    EXPECT_EQ(api.ReadLog(small, 1), -1);
+    EXPECT_EQ(api.ReadLog(nullptr, INT_MAX), length);
+    EXPECT_EQ(lumtest::DrainDllLog().size(), 1u);
+}
