@@ -1,7 +1,69 @@
-#include "exports/LumoraUI.h"
+#include "text/language.h"
 
-// The language tables arrive with the localisation issue.
+#include <windows.h>
+
+#include <vector>
+
+#include "draw/presentation.h"
+#include "exports/LumoraUI.h"
+#include "host/export_guard.h"
+#include "host/text_buffer.h"
+#include "host/window.h"
+#include "text/language_table.h"
+
+namespace lum {
+
+std::wstring EffectiveLanguage(std::wstring_view language) {
+    return language.empty() ? std::wstring(kDefaultLanguage) : std::wstring(language);
+}
+
+TextMap BuildTextMap(std::wstring_view language) {
+    TextMap texts;
+    // English first, so that every key has a text even in a language that
+    // lacks it; then the language itself overwrites.
+    for (const LanguageRow& row : kLanguageTable) {
+        if (row.language == std::wstring_view(kDefaultLanguage)) texts[row.key] = row.text;
+    }
+    for (const LanguageRow& row : kLanguageTable) {
+        if (row.language == language) texts[row.key] = row.text;
+    }
+    return texts;
+}
+
+void ApplyOverrideFile(TextMap& texts, const std::wstring& file, const std::wstring& section) {
+    std::vector<wchar_t> value(kOverrideBufferChars);
+    for (auto& [key, text] : texts) {
+        // The current text is the default, so a missing file, section or key
+        // leaves the entry as it is. The reader strips surrounding blanks and
+        // one pair of quotes from a value; a line break cannot be written in
+        // an INI value at all.
+        const DWORD length = ::GetPrivateProfileStringW(section.c_str(), key.c_str(), text.c_str(),
+                                                        value.data(), kOverrideBufferChars, file.c_str());
+        text.assign(value.data(), length);
+    }
+}
+
+}  // namespace lum
+
+// The override section is the language argument as the caller passed it,
+// even when that is an id the table does not know ("English"), so that a
+// script can keep overrides for its own ids. Without a language argument the
+// section is the effective id, "english": the texts are English then, and a
+// null section would make the reader return the list of section names.
 extern "C" void LUMUI_API LumUI_LoadLanguage(const wchar_t* overrideFile, const wchar_t* language) {
-    (void)overrideFile;
-    (void)language;
+    lum::GuardedVoid([overrideFile, language] {
+        using namespace lum;
+        BeginChange();
+        const std::wstring requested = FromArg(language);
+        const std::wstring effective = EffectiveLanguage(requested);
+        // Built aside and swapped in, so that a failure part-way leaves the
+        // previous language whole rather than half a map.
+        TextMap texts = BuildTextMap(effective);
+        const std::wstring file = FromArg(overrideFile);
+        if (!file.empty()) ApplyOverrideFile(texts, file, requested.empty() ? effective : requested);
+        UiState& ui = Ui();
+        ui.language = effective;
+        ui.texts.swap(texts);
+        if (IsAttached()) CommitChange();
+    });
 }

@@ -1,0 +1,198 @@
+// lumora_texts: helpers for the translators of the built-in texts.
+//
+//   lumora_texts template <language> <file.ini>
+//       Writes a complete override file for the language: every key with its
+//       built-in text, UTF-16 LE with a byte-order mark, ready for
+//       LumUI_LoadLanguage(file, language).
+//   lumora_texts review <file.html | file.tsv>
+//       Writes every key with its text in all nine languages side by side.
+//       The HTML page marks texts that are the English text unchanged, that
+//       have the wrong number of line breaks or that are over the length limit.
+//   lumora_texts languages
+//       Lists the language ids in menu order with their display names.
+#include <windows.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/scoped_win.h"
+#include "text/language.h"
+#include "text/language_table.h"
+#include "text/override_template.h"
+
+namespace {
+
+using lum::kLanguageTable;
+using lum::LanguageRow;
+
+constexpr size_t kMaxTextChars = 240;
+
+// Table order of the languages, the order of the columns.
+std::vector<std::wstring> TableLanguages() {
+    std::vector<std::wstring> ids;
+    for (size_t i = 0; i < kLanguageTable.size(); i += lum::kTextKeyCount) ids.push_back(kLanguageTable[i].language);
+    return ids;
+}
+
+std::string Utf8(std::wstring_view text) {
+    if (text.empty()) return std::string();
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                           nullptr, nullptr);
+    std::string out(static_cast<size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr,
+                          nullptr);
+    return out;
+}
+
+size_t CountLineFeeds(std::wstring_view text) {
+    size_t count = 0;
+    for (wchar_t c : text) count += c == L'\n';
+    return count;
+}
+
+std::wstring EscapeHtml(std::wstring_view text) {
+    std::wstring out;
+    for (wchar_t c : text) {
+        switch (c) {
+            case L'&': out += L"&amp;"; break;
+            case L'<': out += L"&lt;"; break;
+            case L'>': out += L"&gt;"; break;
+            case L'"': out += L"&quot;"; break;
+            case L'\n': out += L"<br>"; break;
+            default: out += c;
+        }
+    }
+    return out;
+}
+
+// TSV cells keep one line: line feeds and tabs are written as \n and \t.
+std::wstring EscapeTsv(std::wstring_view text) {
+    std::wstring out;
+    for (wchar_t c : text) {
+        if (c == L'\n') out += L"\\n";
+        else if (c == L'\t') out += L"\\t";
+        else if (c == L'\\') out += L"\\\\";
+        else out += c;
+    }
+    return out;
+}
+
+// texts[language][row index within the group]
+std::map<std::wstring, std::vector<const wchar_t*>> TextsByLanguage() {
+    std::map<std::wstring, std::vector<const wchar_t*>> texts;
+    for (const LanguageRow& row : kLanguageTable) texts[row.language].push_back(row.text);
+    return texts;
+}
+
+std::wstring ReviewTsv() {
+    const auto languages = TableLanguages();
+    const auto texts = TextsByLanguage();
+    std::wstring out = L"key";
+    for (const auto& id : languages) out += L"\t" + id;
+    out += L"\r\n";
+    for (size_t k = 0; k < lum::kTextKeyCount; ++k) {
+        out += kLanguageTable[k].key;
+        for (const auto& id : languages) out += L"\t" + EscapeTsv(texts.at(id)[k]);
+        out += L"\r\n";
+    }
+    return out;
+}
+
+std::wstring ReviewHtml() {
+    const auto languages = TableLanguages();
+    const auto texts = TextsByLanguage();
+    const auto& english = texts.at(lum::kDefaultLanguage);
+    std::wstring out =
+        L"<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Lumora setup texts</title>\n"
+        L"<style>body{font-family:'Segoe UI','Microsoft YaHei',sans-serif;font-size:13px}"
+        L"table{border-collapse:collapse}td,th{border:1px solid #ccc;padding:4px;vertical-align:top}"
+        L"th{position:sticky;top:0;background:#eef}td.key{font-family:monospace}"
+        L".same{background:#fff3c4}.bad{background:#f8c8c8}.len{color:#888;font-size:11px}</style>"
+        L"</head><body>\n<p>Yellow: the English text unchanged. Red: wrong number of line breaks or over "
+        L"240 characters. The number under each text is its length in characters.</p>\n<table>\n<tr><th>key</th>";
+    for (const auto& id : languages) {
+        const wchar_t* name = lum::LanguageDisplayName(id);
+        out += L"<th>" + id + L"<br>" + EscapeHtml(name ? name : L"") + L"</th>";
+    }
+    out += L"</tr>\n";
+    for (size_t k = 0; k < lum::kTextKeyCount; ++k) {
+        out += L"<tr><td class=\"key\">" + std::wstring(kLanguageTable[k].key) + L"</td>";
+        for (const auto& id : languages) {
+            const std::wstring_view text = texts.at(id)[k];
+            const bool bad = CountLineFeeds(text) != CountLineFeeds(english[k]) || text.size() > kMaxTextChars ||
+                             text.empty();
+            const bool same = id != lum::kDefaultLanguage && text == english[k];
+            out += bad ? L"<td class=\"bad\">" : same ? L"<td class=\"same\">" : L"<td>";
+            out += EscapeHtml(text) + L"<div class=\"len\">" + std::to_wstring(text.size()) + L"</div></td>";
+        }
+        out += L"</tr>\n";
+    }
+    out += L"</table></body></html>\n";
+    return out;
+}
+
+bool WriteUtf8File(const std::wstring& path, std::wstring_view text) {
+    const std::string bytes = Utf8(text);
+    lum::UniqueFileHandle file(
+        ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    DWORD written = 0;
+    return ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
+
+bool EndsWithIgnoringCase(const std::wstring& text, std::wstring_view suffix) {
+    if (text.size() < suffix.size()) return false;
+    return ::CompareStringOrdinal(text.c_str() + text.size() - suffix.size(), static_cast<int>(suffix.size()),
+                                  suffix.data(), static_cast<int>(suffix.size()), TRUE) == CSTR_EQUAL;
+}
+
+int Usage() {
+    std::fputs(
+        "usage:\n"
+        "  lumora_texts template <language> <file.ini>\n"
+        "  lumora_texts review <file.html | file.tsv>\n"
+        "  lumora_texts languages\n",
+        stderr);
+    return 2;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    const std::wstring command = argc > 1 ? argv[1] : L"";
+    if (command == L"languages" && argc == 2) {
+        for (const auto& entry : lum::LanguageList) std::printf("%s\t%s\n", Utf8(entry.id).c_str(), Utf8(entry.displayName).c_str());
+        return 0;
+    }
+    if (command == L"template" && argc == 4) {
+        const std::wstring language = argv[2];
+        if (lum::LanguageIndex(language) < 0) {
+            std::fprintf(stderr, "unknown language id \"%s\" (ids are lower case; see: lumora_texts languages)\n",
+                         Utf8(language).c_str());
+            return 1;
+        }
+        const DWORD error = lum::WriteOverrideTemplate(argv[3], language);
+        if (error != 0) {
+            std::fprintf(stderr, "cannot write %s: error %lu\n", Utf8(argv[3]).c_str(), static_cast<unsigned long>(error));
+            return 1;
+        }
+        std::printf("wrote %s (UTF-16 LE with BOM, section [%s], %zu keys)\n", Utf8(argv[3]).c_str(),
+                    Utf8(language).c_str(), lum::kTextKeyCount);
+        return 0;
+    }
+    if (command == L"review" && argc == 3) {
+        const std::wstring path = argv[2];
+        const bool tsv = EndsWithIgnoringCase(path, L".tsv");
+        if (!WriteUtf8File(path, tsv ? ReviewTsv() : ReviewHtml())) {
+            std::fprintf(stderr, "cannot write %s: error %lu\n", Utf8(path).c_str(), ::GetLastError());
+            return 1;
+        }
+        std::printf("wrote %s\n", Utf8(path).c_str());
+        return 0;
+    }
+    return Usage();
+}
