@@ -1,34 +1,155 @@
 #include "shutdown/close_interface.h"
 
+#include <memory>
+#include <stdexcept>
+
 #include "exports/LumoraUI.h"
 #include "host/export_guard.h"
 #include "host/text_buffer.h"
+#include "host/ui_state.h"
+#include "log/native_log.h"
+#include "shutdown/canonical_path.h"
+#include "shutdown/error_text.h"
+#include "shutdown/process_group.h"
+#include "shutdown/shutdown_engine.h"
+#include "shutdown/snapshot.h"
 #include "text/text_lookup.h"
 
 namespace lum {
+namespace {
 
-// The application shutdown arrives with its own issue; until then the report
-// is always empty.
-void ReleaseProcessShutdown() {}
-const std::vector<ProcessRecord>& ReportRecords() {
-    static const std::vector<ProcessRecord> none;
-    return none;
+constexpr uint32_t kGracefulBudgetMs = 4000;
+constexpr uint32_t kForceBudgetMs = 4000;
+constexpr uint32_t kQuietIntervalMs = 500;
+// Reported as the scan error when the shutdown itself failed (ERROR_GEN_FAILURE).
+constexpr uint32_t kShutdownFailedError = 31;
+
+// Process-wide state of the close interface. Used on the script's thread; a
+// shutdown has the group to itself while it runs.
+struct CloseState {
+    std::unique_ptr<ProcessGroup> group;
+    std::wstring targetKey;  // CanonicalPath of the current group's target
+    std::vector<ProcessRecord> reportRecords;
+    uint32_t reportScanError = 0;
+    int32_t closingPhase = static_cast<int32_t>(ShutdownPhase::Graceful);
+};
+
+CloseState& State() {
+    static CloseState state;
+    return state;
 }
-size_t ReportRecordCount() { return 0; }
-std::wstring ProcessStatusText(const ProcessRecord&) { return TextLookup(L"RunningStatus"); }
-std::wstring BuildProcessReport() { return TextLookup(L"ProcessNone"); }
-int32_t ClosingPhase() { return 1; }
+
+void TakeReportFrom(const ProcessGroup& group) {
+    CloseState& state = State();
+    state.reportRecords = group.records;
+    state.reportScanError = group.scanError;
+}
+
+int32_t ProcessRunningImpl(const wchar_t* target) {
+    if (!target || target[0] == L'\0') return -1;
+    CloseState& state = State();
+    const std::wstring passed = target;
+    std::wstring key = CanonicalPath(passed);
+    if (!state.group || !EqualsIgnoringCase(key, state.targetKey)) {
+        // The previous group goes first, so its handles are closed before the
+        // new group's lines are logged.
+        state.group.reset();
+        state.targetKey.clear();
+        state.group = std::make_unique<ProcessGroup>(passed, [](const std::wstring& line) { WriteLogLine(line); });
+        state.targetKey = std::move(key);
+    }
+    const int32_t running = Snapshot(*state.group);
+    TakeReportFrom(*state.group);
+    Ui().processListPage = 0;
+    NotifyHost();
+    return running;
+}
+
+// The shutdown on the calling thread: the caller has no window to keep alive.
+bool ShutdownWithoutWindow(ProcessGroup& group) {
+    WriteLogLine(L"Closing application without UI (silent/headless caller).");
+    return RunShutdown(
+        group, [](ShutdownPhase) { NotifyHost(); }, kGracefulBudgetMs, kForceBudgetMs, kQuietIntervalMs);
+}
+
+int32_t CloseApplicationImpl(const wchar_t* target) {
+    if (!target || target[0] == L'\0') return 0;
+    ProcessRunningImpl(target);  // makes the target's group current and scans once
+
+    CloseState& state = State();
+    bool outcome = false;
+    try {
+        if (!state.group) throw std::logic_error("no process group");
+        // With the view attached the window layer runs the shutdown on a worker
+        // and keeps the closing dialog alive; until it does, the shutdown runs
+        // here as for a windowless caller.
+        outcome = ShutdownWithoutWindow(*state.group);
+        TakeReportFrom(*state.group);
+    } catch (...) {
+        state.reportRecords.clear();
+        state.reportScanError = kShutdownFailedError;
+        WriteLogLine(L"Shutdown worker threw an exception; error=" + FormatErrorText(kShutdownFailedError));
+        outcome = false;
+    }
+    NotifyHost();
+    return outcome ? 1 : 0;
+}
+
+}  // namespace
+
+void ReleaseProcessShutdown() {
+    CloseState& state = State();
+    state.group.reset();  // closes every handle the members hold
+    state.targetKey.clear();
+    state.reportRecords.clear();
+    state.reportScanError = 0;
+}
+
+const std::vector<ProcessRecord>& ReportRecords() { return State().reportRecords; }
+
+size_t ReportRecordCount() { return State().reportRecords.size(); }
+
+std::wstring ProcessStatusText(const ProcessRecord& record) {
+    std::wstring text =
+        TextLookup(record.state == ProcessState::CloseFailed ? L"CloseFailedStatus" : L"RunningStatus");
+    if (record.error != 0) {
+        text += L" \u00B7 " + TextLookup(L"ProcessErrorCode") + L" " + std::to_wstring(record.error);
+    }
+    return text;
+}
+
+std::wstring BuildProcessReport(const std::vector<ProcessRecord>& records, uint32_t scanError) {
+    std::wstring text;
+    for (const ProcessRecord& record : records) {
+        if (!text.empty()) text += L"\r\n";
+        text += record.name + L" (PID " + std::to_wstring(record.processId) + L") \u2014 " +
+                ProcessStatusText(record);
+        if (!record.path.empty()) text += L"\r\n" + record.path;
+    }
+    // A failed scan leaves no records, so the line needs no break before it.
+    if (scanError != 0) {
+        text += TextLookup(L"ProcessScanFailed") + L" " + TextLookup(L"ProcessErrorCode") + L" " +
+                std::to_wstring(scanError);
+    }
+    if (text.empty()) text = TextLookup(L"ProcessNone");
+    return text;
+}
+
+std::wstring BuildProcessReport() {
+    const CloseState& state = State();
+    return BuildProcessReport(state.reportRecords, state.reportScanError);
+}
+
+int32_t ClosingPhase() { return State().closingPhase; }
 
 }  // namespace lum
 
 extern "C" int32_t LUMUI_API LumUI_ProcessRunning(const wchar_t* target) {
-    (void)target;
-    return -1;
+    return lum::Guarded<int32_t>(-1, [&] { return lum::ProcessRunningImpl(target); });
 }
 
 extern "C" int32_t LUMUI_API LumUI_CloseApplication(const wchar_t* target) {
-    (void)target;
-    return 0;
+    return lum::Guarded<int32_t>(0, [&] { return lum::CloseApplicationImpl(target); });
 }
 
 extern "C" int32_t LUMUI_API LumUI_GetProcessReport(wchar_t* buffer, int32_t size) {

@@ -19,6 +19,9 @@ size_t ReportRecordCount();
 std::wstring ProcessStatusText(const ProcessRecord& record);
 // The report text of the report records and scan error.
 std::wstring BuildProcessReport();
+// The report text of the given records and scan error (what BuildProcessReport
+// does with the process-wide report).
+std::wstring BuildProcessReport(const std::vector<ProcessRecord>& records, uint32_t scanError);
 // The shutdown phase the closing dialog shows: 1 graceful, 2 force, else verify.
 int32_t ClosingPhase();
 
