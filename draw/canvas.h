@@ -42,6 +42,17 @@ Argb LerpColor(Argb a, Argb b, float t);
 // Width a single line of the key's text needs at the font size (cached).
 float MeasureTextKey(const std::wstring& key, float fontSize);
 
+// Direct2D's float colour for an Argb (each channel / 255).
+D2D1_COLOR_F ToColorF(Argb color);
+
+// One ring of SoftShadow: ring 10 is the outermost and faintest, ring 1 the
+// innermost. The colour is the dark navy 0x0D1F40 with the ring's alpha.
+struct ShadowRing {
+    D2D1_ROUNDED_RECT shape;
+    Argb color;
+};
+ShadowRing SoftShadowRing(int ring, float x, float y, float width, float height, float spread, float opacity);
+
 // An off-screen 32-bit top-down DIB section selected into a memory DC.
 class FrameBitmap {
 public:
@@ -57,8 +68,8 @@ public:
     bool Ensure(int width, int height);
     void Release();
 
-    HDC dc() const { return dc_; }
-    HBITMAP bitmap() const { return bitmap_; }
+    HDC dc() const { return dc_.get(); }
+    HBITMAP bitmap() const { return bitmap_.get(); }
     // BGRA pixels, top row first, width * 4 bytes per row.
     uint32_t* pixels() const { return pixels_; }
     int width() const { return width_; }
@@ -66,8 +77,8 @@ public:
     uint32_t PixelAt(int x, int y) const { return pixels_[static_cast<size_t>(y) * width_ + x]; }
 
 private:
-    HDC dc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
+    UniqueMemoryDc dc_;
+    UniqueBitmap bitmap_;
     HGDIOBJ previous_ = nullptr;
     uint32_t* pixels_ = nullptr;
     int width_ = 0;
@@ -96,6 +107,7 @@ public:
     ID2D1SolidColorBrush* brush() const { return brush_.Get(); }
 
     void Clear(Argb color);
+    // Recolours the one brush (skipped when the colour is already set).
     void SetColor(Argb color);
     void RoundRect(float x, float y, float width, float height, Argb fill, float radius, Argb stroke,
                    float strokeWidth);
@@ -110,10 +122,14 @@ public:
                      Argb color, bool semibold, int align);
 
 private:
+    void ReleaseTarget();
+
     ComPtr<ID2D1DCRenderTarget> target_;
     ComPtr<ID2D1SolidColorBrush> brush_;
     float scale_ = 1.0f;
     bool drawing_ = false;
+    Argb brushColor_ = 0;
+    bool brushColorKnown_ = false;
 };
 
 }  // namespace lum

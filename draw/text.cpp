@@ -1,0 +1,198 @@
+// Text on the canvas: fitted DirectWrite layouts, the layout cache, the
+// width cache and the overflow check of the offline renderer.
+#include <cmath>
+#include <map>
+#include <tuple>
+
+#include "draw/canvas.h"
+#include "draw/text_layout.h"
+#include "text/text_lookup.h"
+
+namespace lum {
+namespace {
+
+constexpr wchar_t kFontFamily[] = L"Microsoft YaHei";
+constexpr size_t kLayoutCacheLimit = 512;
+constexpr size_t kWidthCacheLimit = 256;
+constexpr int kMaxFitAttempts = 8;
+constexpr float kShrinkFactor = 0.94f;
+constexpr float kSmallestFit = 0.72f;   // of the requested size
+constexpr float kFitSlack = 0.5f;       // a text this much taller than its box still fits
+constexpr float kOverflowSlack = 0.75f; // what the offline renderer tolerates
+constexpr float kMeasureMaxWidth = 2000.0f;
+constexpr float kMeasureMaxHeight = 50.0f;
+
+// Everything that makes one layout differ from another. Floats are compared
+// exactly: the pages pass the same constants every frame.
+struct LayoutKey {
+    std::wstring text;
+    bool fit;
+    int align;
+    bool semibold;
+    float width;
+    float height;
+    float size;
+
+    bool operator<(const LayoutKey& other) const {
+        return std::tie(text, fit, align, semibold, width, height, size) <
+               std::tie(other.text, other.fit, other.align, other.semibold, other.width, other.height, other.size);
+    }
+};
+
+std::map<LayoutKey, ComPtr<IDWriteTextLayout>>& LayoutCache() {
+    static std::map<LayoutKey, ComPtr<IDWriteTextLayout>> cache;
+    return cache;
+}
+
+std::map<std::pair<std::wstring, float>, float>& WidthCache() {
+    static std::map<std::pair<std::wstring, float>, float> cache;
+    return cache;
+}
+
+DWRITE_TEXT_ALIGNMENT ToTextAlignment(int align) {
+    switch (align) {
+        case AlignCentre: return DWRITE_TEXT_ALIGNMENT_CENTER;
+        case AlignTrailing: return DWRITE_TEXT_ALIGNMENT_TRAILING;
+        default: return DWRITE_TEXT_ALIGNMENT_LEADING;
+    }
+}
+
+bool UsableSize(float value) { return std::isfinite(value) && value >= 0.0f; }
+
+// The width a line of text would roughly take when DirectWrite cannot
+// measure it: half an em for narrow characters, a full em for East Asian
+// wide ones. See MeasureTextKey for why an estimate beats 0.
+float EstimateWidth(const std::wstring& text, float fontSize) {
+    float ems = 0.0f;
+    for (const wchar_t c : text) {
+        const bool wide = (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) ||
+                          (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) ||
+                          (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
+                          (c >= 0xFFE0 && c <= 0xFFE6);
+        ems += wide ? 1.0f : 0.55f;
+    }
+    return std::ceil(ems * fontSize) + 4.0f;
+}
+
+}  // namespace
+
+ComPtr<IDWriteTextLayout> BuildTextLayout(const std::wstring& text, float width, float height, float fontSize,
+                                          bool semibold, int align, bool fit, std::vector<float>* sizesTried) {
+    ComPtr<IDWriteTextLayout> best;
+    if (!UsableSize(width) || !UsableSize(height) || !std::isfinite(fontSize) || !(fontSize > 0.0f)) return best;
+    if (text.size() > UINT32_MAX) return best;
+    if (!EnsureFactories()) return best;
+    IDWriteFactory* factory = DWriteFactory();
+
+    float size = fontSize;
+    for (int attempt = 0; attempt < kMaxFitAttempts; ++attempt) {
+        if (sizesTried) sizesTried->push_back(size);
+        ComPtr<IDWriteTextFormat> format;
+        if (FAILED(factory->CreateTextFormat(kFontFamily, nullptr,
+                                             semibold ? DWRITE_FONT_WEIGHT_SEMI_BOLD : DWRITE_FONT_WEIGHT_NORMAL,
+                                             DWRITE_FONT_STYLE_NORMAL, DWRITE_FONT_STRETCH_NORMAL, size, L"",
+                                             format.GetAddressOf()))) {
+            break;  // keep the last layout that could be made
+        }
+        format->SetTextAlignment(ToTextAlignment(align));
+        format->SetParagraphAlignment(DWRITE_PARAGRAPH_ALIGNMENT_CENTER);
+        format->SetWordWrapping(DWRITE_WORD_WRAPPING_WRAP);
+
+        ComPtr<IDWriteTextLayout> layout;
+        if (FAILED(factory->CreateTextLayout(text.c_str(), static_cast<UINT32>(text.size()), format.Get(), width,
+                                             height, layout.GetAddressOf()))) {
+            break;
+        }
+        DWRITE_TEXT_METRICS metrics{};
+        const bool measured = SUCCEEDED(layout->GetMetrics(&metrics));
+        best = std::move(layout);
+        if (!fit || !measured) break;
+        if (height + kFitSlack >= metrics.height) break;
+        if (fontSize * kSmallestFit >= size) break;
+        size *= kShrinkFactor;
+    }
+    return best;
+}
+
+size_t TextLayoutCacheSize() { return LayoutCache().size(); }
+size_t TextWidthCacheSize() { return WidthCache().size(); }
+
+void ClearTextCaches() {
+    LayoutCache().clear();
+    WidthCache().clear();
+}
+
+void Canvas::DrawText(const std::wstring& text, float x, float y, float width, float height, float fontSize,
+                      Argb color, bool semibold, int align, bool fit) {
+    if (!drawing_) return;
+    // Non-finite sizes have no place in an ordered key (NaN compares equal
+    // to everything) and could not be laid out anyway.
+    if (!UsableSize(width) || !UsableSize(height) || !std::isfinite(fontSize) || !(fontSize > 0.0f)) return;
+
+    LayoutKey key{text, fit, align, semibold, width, height, fontSize};
+    auto& cache = LayoutCache();
+    IDWriteTextLayout* layout = nullptr;
+    if (const auto found = cache.find(key); found != cache.end()) {
+        layout = found->second.Get();
+    } else {
+        ComPtr<IDWriteTextLayout> made = BuildTextLayout(text, width, height, fontSize, semibold, align, fit);
+        if (!made) return;
+        if (cache.size() >= kLayoutCacheLimit) cache.clear();
+        layout = made.Get();
+        cache.emplace(std::move(key), std::move(made));
+    }
+
+    if (LayoutDumpMode()) {
+        DWRITE_TEXT_METRICS metrics{};
+        if (SUCCEEDED(layout->GetMetrics(&metrics)) &&
+            (metrics.height > height + kOverflowSlack || metrics.width > width + kOverflowSlack)) {
+            OverflowList().push_back(text);
+        }
+    }
+
+    SetColor(color);
+    target_->DrawTextLayout(D2D1::Point2F(x, y), layout, brush_.Get(), D2D1_DRAW_TEXT_OPTIONS_CLIP);
+}
+
+void Canvas::DrawTextKey(const std::wstring& key, float x, float y, float width, float height, float fontSize,
+                         Argb color, bool semibold, int align) {
+    if (!drawing_) return;
+    DrawText(TextLookup(key), x, y, width, height, fontSize, color, semibold, align, true);
+}
+
+// When DirectWrite cannot measure (no factory, no format, no layout), the
+// width is estimated from the characters instead of returned as 0: callers
+// size link hit regions, centre the legal line and size the title menu with
+// it, and a zero width would collapse those links into unclickable slivers
+// and pile the legal line on top of itself. The estimate is not cached, so
+// a later successful measurement replaces it.
+float MeasureTextKey(const std::wstring& key, float fontSize) {
+    const bool factories = EnsureFactories();
+    const std::wstring text = TextLookup(key);
+    if (!std::isfinite(fontSize) || !(fontSize > 0.0f)) return 0.0f;
+
+    auto& cache = WidthCache();
+    std::pair<std::wstring, float> cacheKey{text, fontSize};
+    if (const auto found = cache.find(cacheKey); found != cache.end()) return found->second;
+    if (!factories || text.size() > UINT32_MAX) return EstimateWidth(text, fontSize);
+
+    IDWriteFactory* factory = DWriteFactory();
+    ComPtr<IDWriteTextFormat> format;
+    if (FAILED(factory->CreateTextFormat(kFontFamily, nullptr, DWRITE_FONT_WEIGHT_NORMAL, DWRITE_FONT_STYLE_NORMAL,
+                                         DWRITE_FONT_STRETCH_NORMAL, fontSize, L"", format.GetAddressOf()))) {
+        return EstimateWidth(text, fontSize);
+    }
+    ComPtr<IDWriteTextLayout> layout;
+    DWRITE_TEXT_METRICS metrics{};
+    if (FAILED(factory->CreateTextLayout(text.c_str(), static_cast<UINT32>(text.size()), format.Get(),
+                                         kMeasureMaxWidth, kMeasureMaxHeight, layout.GetAddressOf())) ||
+        FAILED(layout->GetMetrics(&metrics))) {
+        return EstimateWidth(text, fontSize);
+    }
+    const float width = std::ceil(metrics.width) + 4.0f;
+    if (cache.size() >= kWidthCacheLimit) cache.clear();
+    cache.emplace(std::move(cacheKey), width);
+    return width;
+}
+
+}  // namespace lum
