@@ -1,0 +1,16 @@
+// Encodes a finished frame as a PNG file with the Windows Imaging Component.
+#pragma once
+
+#include <string>
+
+#include "draw/canvas.h"
+
+namespace lum {
+
+// Writes the frame's bitmap (alpha ignored) to path as a PNG. True only when
+// every step of the encoder chain succeeded; the first failure stops it, and
+// the file may then exist partly written or empty. Needs COM on the calling
+// thread (this does not initialise it): without COM the result is false.
+bool WritePng(const FrameBitmap& frame, const std::wstring& path);
+
+}  // namespace lum
