@@ -23,6 +23,19 @@ enum Icon : int {
     kIconCount
 };
 
+// One line icon: its design box, where its path sits in the box, its
+// default stroke width (design-box units), the path and the cap style.
+struct IconRecord {
+    float viewWidth, viewHeight;
+    float m11, m12, m21, m22, dx, dy;  // placement of the path in the box
+    float defaultStroke;
+    const wchar_t* path;
+    bool roundCaps;  // shared round-cap stroke style, else flat caps
+};
+
+// The icon's record; null for a value outside the enum.
+const IconRecord* GetIconRecord(Icon icon);
+
 // The geometry of a path-data string ("M", "L", "C", "Z"), built once and
 // cached for the life of the library; null when it cannot be built.
 ID2D1PathGeometry* GetPathGeometry(const wchar_t* pathData);

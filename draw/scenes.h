@@ -46,6 +46,9 @@ SceneTable GetScene(Scene scene);
 // Draws every item of a scene, its origin at (x, y), its units times scale.
 void DrawScene(Canvas& canvas, Scene scene, float x, float y, float scale);
 
+// Draws count items in array order the way DrawScene draws a scene.
+void DrawSceneItems(Canvas& canvas, const SceneItem* items, size_t count, float x, float y, float scale);
+
 // Draws a text item of a scene in item space (the page scenes map the item's
 // own text to a language key and a box).
 void DrawSceneText(Canvas& canvas, const SceneItem& item);

@@ -1,0 +1,134 @@
+// The path-data parser and the process-wide geometry cache.
+#include "draw/path_geometry.h"
+
+#include <cwchar>
+#include <map>
+#include <string>
+
+#include "draw/canvas.h"
+#include "draw/icons.h"
+
+namespace lum {
+namespace {
+
+bool IsSeparator(wchar_t c) {
+    return c == L' ' || c == L',' || c == L'\t' || c == L'\n' || c == L'\r' || c == L'\v' || c == L'\f';
+}
+
+// Commands are ASCII letters; anything else is data or noise.
+bool IsCommandLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
+
+class PathCursor {
+public:
+    explicit PathCursor(const wchar_t* text) : p_(text) {}
+
+    bool AtEnd() const { return *p_ == L'\0'; }
+    wchar_t Peek() const { return *p_; }
+    void Advance() {
+        if (*p_) ++p_;
+    }
+    void SkipSeparators() {
+        while (IsSeparator(*p_)) ++p_;
+    }
+    // A number as the C library reads it; 0 (and one character skipped,
+    // unless at the end) where there is none.
+    float ReadNumber() {
+        SkipSeparators();
+        if (AtEnd()) return 0.0f;
+        wchar_t* end = nullptr;
+        const double value = std::wcstod(p_, &end);
+        if (end == nullptr || end == p_) {
+            ++p_;
+            return 0.0f;
+        }
+        p_ = end;
+        return static_cast<float>(value);
+    }
+    D2D1_POINT_2F ReadPoint() {
+        const float x = ReadNumber();
+        const float y = ReadNumber();
+        return D2D1::Point2F(x, y);
+    }
+
+private:
+    const wchar_t* p_;
+};
+
+std::map<std::wstring, ComPtr<ID2D1PathGeometry>>& GeometryCache() {
+    static std::map<std::wstring, ComPtr<ID2D1PathGeometry>> cache;
+    return cache;
+}
+
+}  // namespace
+
+void ParsePathData(const wchar_t* pathData, ID2D1GeometrySink* sink) {
+    if (!pathData || !sink) return;
+    PathCursor cursor(pathData);
+    wchar_t command = 0;  // none
+    bool figureOpen = false;
+    for (;;) {
+        cursor.SkipSeparators();
+        if (cursor.AtEnd()) break;
+        if (IsCommandLetter(cursor.Peek())) {
+            command = cursor.Peek();
+            cursor.Advance();
+        }
+        switch (command) {
+            case L'M': {
+                if (figureOpen) sink->EndFigure(D2D1_FIGURE_END_OPEN);
+                sink->BeginFigure(cursor.ReadPoint(), D2D1_FIGURE_BEGIN_FILLED);
+                figureOpen = true;
+                command = L'L';  // further pairs continue as lines
+                break;
+            }
+            case L'L':
+                sink->AddLine(cursor.ReadPoint());
+                break;
+            case L'C': {
+                const D2D1_POINT_2F c1 = cursor.ReadPoint();
+                const D2D1_POINT_2F c2 = cursor.ReadPoint();
+                const D2D1_POINT_2F end = cursor.ReadPoint();
+                sink->AddBezier(D2D1::BezierSegment(c1, c2, end));
+                break;
+            }
+            case L'Z':
+            case L'z':
+                if (figureOpen) {
+                    sink->EndFigure(D2D1_FIGURE_END_CLOSED);
+                    figureOpen = false;
+                }
+                command = 0;
+                break;
+            default:
+                // No command, or one this format does not support: skip
+                // whatever follows one character at a time until a letter.
+                if (!IsCommandLetter(cursor.Peek())) cursor.Advance();
+                break;
+        }
+    }
+    if (figureOpen) sink->EndFigure(D2D1_FIGURE_END_OPEN);
+}
+
+ID2D1PathGeometry* GetPathGeometry(const wchar_t* pathData) {
+    if (!pathData) return nullptr;
+    auto& cache = GeometryCache();
+    std::wstring key(pathData);
+    if (const auto found = cache.find(key); found != cache.end()) return found->second.Get();
+    if (!EnsureFactories()) return nullptr;
+
+    ComPtr<ID2D1PathGeometry> geometry;
+    if (FAILED(D2DFactory()->CreatePathGeometry(geometry.GetAddressOf()))) return nullptr;
+    ComPtr<ID2D1GeometrySink> sink;
+    if (FAILED(geometry->Open(sink.GetAddressOf()))) return nullptr;
+    sink->SetFillMode(D2D1_FILL_MODE_WINDING);
+    ParsePathData(pathData, sink.Get());
+    if (FAILED(sink->Close())) return nullptr;
+
+    ID2D1PathGeometry* result = geometry.Get();
+    cache.emplace(std::move(key), std::move(geometry));
+    return result;
+}
+
+size_t PathGeometryCacheSize() { return GeometryCache().size(); }
+
+}  // namespace lum

@@ -1,0 +1,20 @@
+// Path-data strings ("M", "L", "C", "Z" with absolute coordinates) turned
+// into Direct2D geometry.
+#pragma once
+
+#include <d2d1.h>
+
+#include <cstddef>
+
+namespace lum {
+
+// Walks the path text and feeds figures, lines and Beziers into the sink.
+// Never stops on malformed text: unknown characters are skipped one at a
+// time and a missing number reads as 0. Does not set the fill mode or close
+// the sink.
+void ParsePathData(const wchar_t* pathData, ID2D1GeometrySink* sink);
+
+// The number of geometries built so far (one per distinct path text).
+size_t PathGeometryCacheSize();
+
+}  // namespace lum
