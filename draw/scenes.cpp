@@ -169,9 +169,9 @@ constexpr std::array<SceneItem, sizeof...(Items)> List(const Items&... items) {
 // One corner of a capture frame (the top-left one; the others are mirrored):
 // two arms with round ends meeting in a rounded corner.
 constexpr const wchar_t* kLogoCorner =
-    L"M 18 38 L 18 32 C 18 24.268 24.268 18 32 18 L 38 18 C 41.038 18 43.5 20.462 43.5 23.5 "
-    L"C 43.5 26.538 41.038 29 38 29 L 32 29 C 30.343 29 29 30.343 29 32 L 29 38 "
-    L"C 29 41.038 26.538 43.5 23.5 43.5 C 20.462 43.5 18 41.038 18 38 Z";
+    L"M 18 35 L 18 29 C 18 22.925 22.925 18 29 18 L 35 18 C 37.761 18 40 20.239 40 23 "
+    L"C 40 25.761 37.761 28 35 28 L 29 28 C 28.448 28 28 28.448 28 29 L 28 35 "
+    L"C 28 37.761 25.761 40 23 40 C 20.239 40 18 37.761 18 35 Z";
 
 // A mouse pointer, tip at (0, 0).
 constexpr const wchar_t* kPointer =
@@ -220,9 +220,11 @@ constexpr const wchar_t* kToolText = L"M 1.5 2.5 L 1.5 1 L 12.5 1 L 12.5 2.5 M 7
 constexpr const wchar_t* kToolCopy =
     L"M 4.5 4.5 L 13 4.5 L 13 13 L 4.5 13 Z M 9.5 1 L 1 1 L 1 9.5";
 
-// Landscape of a captured picture (204 x 72 box): two hills.
-constexpr const wchar_t* kHillBack = L"M 0 72 L 0 44 C 30 22 58 18 92 36 C 118 50 150 30 204 26 L 204 72 Z";
-constexpr const wchar_t* kHillFront = L"M 0 72 L 0 58 C 42 42 78 44 118 56 C 150 66 178 54 204 50 L 204 72 Z";
+// Landscape of a captured picture (192 x 72 box): two hills.
+constexpr const wchar_t* kHillBack =
+    L"M 0 72 L 0 44 C 28.24 22 54.59 18 86.59 36 C 111.06 50 141.18 30 192 26 L 192 72 Z";
+constexpr const wchar_t* kHillFront =
+    L"M 0 72 L 0 58 C 39.53 42 73.41 44 111.06 56 C 141.18 66 167.53 54 192 50 L 192 72 Z";
 
 // The app tile's white mark (26 x 26), stroked: the four frame corners and a dot.
 constexpr const wchar_t* kTileMark =
@@ -265,7 +267,7 @@ constexpr Place kWelcomeCard = Tilted(416.0f, 108.0f);
 constexpr float kWelcomeColumn0 = (215.0f - 11.0f * kGridStep) / 2.0f;
 constexpr float kWelcomeRow0 = (221.0f - 12.0f * kGridStep) / 2.0f;
 constexpr float kWindowX = 458.0f, kWindowY = 116.0f;
-constexpr float kSelX = 478.0f, kSelY = 212.0f, kSelW = 181.0f, kSelH = 112.0f;
+constexpr float kSelX = 478.0f, kSelY = 216.0f, kSelW = 181.0f, kSelH = 112.0f;
 constexpr Place kWelcomeNote = TiltedBack(392.0f, 326.0f);
 
 constexpr SceneItem kWelcome[] = {
@@ -328,7 +330,7 @@ constexpr SceneItem kWelcome[] = {
     Shadowed(Box(kWelcomeNote, 212.0f, 62.0f, 8.0f, kWhite, kCardBorder, 1.0f), 0.0f, 8.0f, 14.0f, 0.10f),
     Oval(kWelcomeNote.At(12.0f, 12.0f), 22.0f, 22.0f, kAccent),
     Line(kWelcomeNote.At(17.0f, 17.0f), L"M 0 4 L 0 1.5 C 0 0.7 0.7 0 1.5 0 L 4 0 M 8 0 L 10.5 0 C 11.3 0 12 0.7 12 1.5 L 12 4 M 12 8 L 12 10.5 C 12 11.3 11.3 12 10.5 12 L 8 12 M 4 12 L 1.5 12 C 0.7 12 0 11.3 0 10.5 L 0 8", kWhite, 1.6f),
-    Shape(Upright(kSelX + kSelW + 8.0f, kSelY - 24.0f), kSparkle, kAccentSoft),
+    Shape(Upright(640.0f, 66.0f), kSparkle, kAccentSoft),
     Label(kWelcomeNote.At(42.0f, 11.0f), L"智能框选", 160.0f, 17.0f, 12.0f, kAccent),
     Label(kWelcomeNote.At(42.0f, 30.0f), L"紧贴边缘，分毫不差", 168.0f, 21.0f, 14.0f, kNavy),
     // 57: the pointer dragging the bottom-right handle.
@@ -339,7 +341,7 @@ constexpr SceneItem kWelcome[] = {
 // SceneComplete: the grid card, a window with a freshly captured picture in
 // its capture frame, a floating toolbar and a "ready" toast.
 
-constexpr Place kCompleteCard = Tilted(424.0f, 96.0f);
+constexpr Place kCompleteCard = Tilted(404.0f, 82.0f);
 constexpr float kCompleteStep = 2.0f * kGridStep;
 constexpr float kShotX = 456.0f, kShotY = 128.0f;
 
@@ -368,10 +370,10 @@ constexpr SceneItem kComplete[] = {
     Oval(Upright(kShotX + 10.0f, kShotY - 26.0f), 7.0f, 7.0f, kDotAmber),
     Oval(Upright(kShotX + 21.0f, kShotY - 26.0f), 7.0f, 7.0f, kDotGreen),
     Shape(Upright(kShotX - 14.0f, kShotY - 9.0f), L"M 0 0 L 232 0", 0, kHairline, 1.0f),
-    Box(Upright(kShotX, kShotY + 6.0f), 204.0f, 104.0f, 4.0f, kGridCard),
-    Oval(Upright(kShotX + 150.0f, kShotY + 20.0f), 20.0f, 20.0f, kWhite),
-    Shape(Upright(kShotX, kShotY + 38.0f), kHillBack, kBlueMid),
-    Shape(Upright(kShotX, kShotY + 38.0f), kHillFront, kAccent),
+    Box(Upright(kShotX + 6.0f, kShotY + 6.0f), 192.0f, 104.0f, 3.0f, kGridCard),
+    Oval(Upright(kShotX + 146.0f, kShotY + 22.0f), 20.0f, 20.0f, kWhite),
+    Shape(Upright(kShotX + 6.0f, kShotY + 38.0f), kHillBack, kBlueMid),
+    Shape(Upright(kShotX + 6.0f, kShotY + 38.0f), kHillFront, kAccent),
     Box(Upright(kShotX, kShotY + 124.0f), 118.0f, 6.0f, 3.0f, kPlaceholder),
     Box(Upright(kShotX, kShotY + 138.0f), 78.0f, 6.0f, 3.0f, kPlaceholderLight),
     Line(Upright(kShotX, kShotY), kShotFrame, kAccent, 2.0f),
@@ -440,8 +442,8 @@ constexpr auto kFarewell = Join(
     Box(Upright(456.0f, 248.0f), 26.0f, 5.0f, 2.5f, kPlaceholderLight),
     // 22-24: confetti.
     Shape(Upright(444.0f, 70.0f), kSparkle, kAccentSoft),
-    Oval(Upright(664.0f, 226.0f), 8.0f, 8.0f, kAccentSoft),
-    Box(Upright(676.0f, 196.0f), 6.0f, 6.0f, 1.5f, kBlueMid)));
+    Oval(Upright(664.0f, 150.0f), 9.0f, 9.0f, 0, kBlueMid, 1.5f),
+    Box(Upright(424.0f, 178.0f), 6.0f, 6.0f, 1.5f, kBlueMid)));
 
 constexpr auto kCleaned = Join(
     kFarewellBackdrop,  // 0-13
@@ -458,8 +460,8 @@ constexpr auto kCleaned = Join(
     Shape(Upright(kEmblemCardX + 36.0f, kEmblemCardY + 22.0f), kSparkle, kAccent),
     Shape(Upright(kEmblemCardX + 134.0f, kEmblemCardY + 70.0f), L"M 5 0 C 5.4 2.9 7.1 4.6 10 5 C 7.1 5.4 5.4 7.1 5 10 C 4.6 7.1 2.9 5.4 0 5 C 2.9 4.6 4.6 2.9 5 0 Z", kAccentSoft),
     Shape(Upright(444.0f, 70.0f), kSparkle, kAccentSoft),
-    Oval(Upright(664.0f, 226.0f), 8.0f, 8.0f, kAccentSoft),
-    Box(Upright(676.0f, 196.0f), 6.0f, 6.0f, 1.5f, kBlueMid)));
+    Oval(Upright(664.0f, 150.0f), 9.0f, 9.0f, 0, kBlueMid, 1.5f),
+    Box(Upright(424.0f, 178.0f), 6.0f, 6.0f, 1.5f, kBlueMid)));
 
 
 // ---------------------------------------------------------------------------
@@ -530,8 +532,8 @@ constexpr auto kUninstalling = Join(
     Box(Upright(652.0f, 226.0f), 26.0f, 28.0f, 6.0f, 0x99FFFFFF, 0x99E2E7EE, 1.0f),
     Shape(Upright(657.0f, 233.5f), kFolderGlyph, 0x663388FF),
     Box(Upright(606.0f, 244.0f), 20.0f, 22.0f, 5.0f, 0x66FFFFFF, 0x66E2E7EE, 1.0f),
-    Oval(Upright(640.0f, 262.0f), 4.0f, 4.0f, kAccentSoft),
-    Oval(Upright(672.0f, 276.0f), 3.0f, 3.0f, kBlueTint)));
+    Oval(Upright(682.0f, 214.0f), 5.0f, 5.0f, kAccentSoft),
+    Oval(Upright(636.0f, 276.0f), 4.0f, 4.0f, kBlueMid)));
 
 
 static_assert(std::size(kLogo) == 5);
