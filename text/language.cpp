@@ -30,7 +30,29 @@ TextMap BuildTextMap(std::wstring_view language) {
     return texts;
 }
 
+bool ProfileReaderCanOpen(const std::wstring& file) {
+    if (file.empty()) return false;
+    // The reader resolves the name into a MAX_PATH buffer: a bare file name
+    // lies in the Windows folder, anything else is made a full path. A longer
+    // result would be cut to another name on Windows and overruns the buffer
+    // in Wine's reader, so such a file counts as missing.
+    const bool bare = file.find_first_of(L"\\/") == std::wstring::npos && !(file.size() >= 2 && file[1] == L':');
+    size_t resolved = 0;
+    if (bare) {
+        wchar_t windows[MAX_PATH] = {};
+        const UINT length = ::GetWindowsDirectoryW(windows, MAX_PATH);
+        if (length == 0 || length >= MAX_PATH) return false;
+        resolved = length + 1 + file.size();
+    } else {
+        resolved = ::GetFullPathNameW(file.c_str(), 0, nullptr, nullptr);  // counts the terminator
+        if (resolved == 0) return false;
+        resolved -= 1;
+    }
+    return resolved < MAX_PATH;
+}
+
 void ApplyOverrideFile(TextMap& texts, const std::wstring& file, const std::wstring& section) {
+    if (!ProfileReaderCanOpen(file)) return;
     std::vector<wchar_t> value(kOverrideBufferChars);
     for (auto& [key, text] : texts) {
         // The current text is the default, so a missing file, section or key

@@ -21,6 +21,10 @@ std::wstring EffectiveLanguage(std::wstring_view language);
 // English texts.
 TextMap BuildTextMap(std::wstring_view language);
 
+// Whether the private-profile reader can be given this file name: one that
+// resolves to MAX_PATH characters or more is treated as a missing file.
+bool ProfileReaderCanOpen(const std::wstring& file);
+
 // Replaces every entry of the map with the value the override file gives for
 // it in the section, the entry's own text where the file, the section or the
 // key is missing. Keys the map does not hold are never read, so a file cannot

@@ -30,10 +30,13 @@ using lum::LanguageRow;
 
 constexpr size_t kMaxTextChars = 240;
 
-// Table order of the languages, the order of the columns.
+// The columns: English, the source of every translation, first; then the
+// other languages in table order.
 std::vector<std::wstring> TableLanguages() {
-    std::vector<std::wstring> ids;
-    for (size_t i = 0; i < kLanguageTable.size(); i += lum::kTextKeyCount) ids.push_back(kLanguageTable[i].language);
+    std::vector<std::wstring> ids = {lum::kDefaultLanguage};
+    for (size_t i = 0; i < kLanguageTable.size(); i += lum::kTextKeyCount) {
+        if (kLanguageTable[i].language != std::wstring_view(lum::kDefaultLanguage)) ids.push_back(kLanguageTable[i].language);
+    }
     return ids;
 }
 
