@@ -205,8 +205,8 @@ constexpr const wchar_t* kShotFrame =
 constexpr const wchar_t* kEmblem =
     L"M 2 14 L 2 8 C 2 4.7 4.7 2 8 2 L 14 2 M 34 2 L 40 2 C 43.3 2 46 4.7 46 8 L 46 14 "
     L"M 46 34 L 46 40 C 46 43.3 43.3 46 40 46 L 34 46 M 14 46 L 8 46 C 4.7 46 2 43.3 2 40 L 2 34 "
-    L"M 24 33.5 C 24 33.5 14.5 28 14.5 21.3 C 14.5 18.2 16.8 15.8 19.6 15.8 C 21.5 15.8 23.2 16.9 24 18.4 "
-    L"C 24.8 16.9 26.5 15.8 28.4 15.8 C 31.2 15.8 33.5 18.2 33.5 21.3 C 33.5 28 24 33.5 24 33.5 Z";
+    L"M 24 34.5 C 24 34.5 12.5 28 12.5 20.2 C 12.5 16.5 15.3 13.6 18.7 13.6 C 21 13.6 23 14.9 24 16.8 "
+    L"C 25 14.9 27 13.6 29.3 13.6 C 32.7 13.6 35.5 16.5 35.5 20.2 C 35.5 28 24 34.5 24 34.5 Z";
 
 // A speech bubble 88 x 32 with its tail at the bottom left.
 constexpr const wchar_t* kBubble =
@@ -324,8 +324,8 @@ constexpr SceneItem kWelcome[] = {
     Box(Upright(kSelX + kSelW - 3.5f, kSelY - 3.5f), 7.0f, 7.0f, 1.5f, kWhite, kAccent, 1.5f),
     Box(Upright(kSelX - 3.5f, kSelY + kSelH - 3.5f), 7.0f, 7.0f, 1.5f, kWhite, kAccent, 1.5f),
     Box(Upright(kSelX + kSelW - 3.5f, kSelY + kSelH - 3.5f), 7.0f, 7.0f, 1.5f, kWhite, kAccent, 1.5f),
-    Shape(Upright(kSelX + 1.0f, kSelY - 15.0f), kSparkle, kAccent),
-    Label(Upright(kSelX + 13.0f, kSelY - 19.0f), L"自动识别区域", 150.0f, 16.0f, 9.0f, kDarkAccent),
+    Box(Upright(kSelX + 8.0f, kSelY - 15.0f), 98.0f, 15.0f, 3.0f, kAccent),
+    Label(Upright(kSelX + 14.0f, kSelY - 15.0f), L"自动识别区域", 88.0f, 15.0f, 9.0f, kWhite),
     // 51-56: the note.
     Shadowed(Box(kWelcomeNote, 212.0f, 62.0f, 8.0f, kWhite, kCardBorder, 1.0f), 0.0f, 8.0f, 14.0f, 0.10f),
     Oval(kWelcomeNote.At(12.0f, 12.0f), 22.0f, 22.0f, kAccent),
@@ -516,7 +516,7 @@ constexpr auto kUninstalling = Join(
     kProgressBackdrop,  // 0-10
     List(
     // 11-18: the outline the card leaves behind, and the card fading out.
-    Line(Upright(kAppX + 10.0f, kAppY + 14.0f), kGhostOutline, 0xFFB8C9E2, 1.2f),
+    Line(Upright(kAppX + 20.0f, kAppY + 26.0f), kGhostOutline, kBlueMid, 1.4f),
     Shadowed(Box(Upright(kAppX - 6.0f, kAppY - 8.0f), 168.0f, 126.0f, 12.0f, kWhite, kCardBorder, 1.0f), 0.0f,
              10.0f, 18.0f, 0.10f),
     Box(Upright(kAppX + 12.0f, kAppY + 10.0f), 44.0f, 44.0f, 11.0f, 0xFFB8C2CF),
@@ -526,14 +526,14 @@ constexpr auto kUninstalling = Join(
     Box(Upright(kAppX + 12.0f, kAppY + 76.0f), 132.0f, 6.0f, 3.0f, kGridCard),
     Box(Upright(kAppX + 12.0f, kAppY + 76.0f), 132.0f * 0.38f, 6.0f, 3.0f, kAccent),
     // 19-25: files leaving, fainter the further they go.
-    Shadowed(Box(Upright(626.0f, 170.0f), 32.0f, 36.0f, 7.0f, 0xE6FFFFFF, kCardBorder, 1.0f), 0.0f, 5.0f, 10.0f,
+    Shadowed(Box(Upright(628.0f, 146.0f), 32.0f, 36.0f, 7.0f, 0xF2FFFFFF, kCardBorder, 1.0f), 0.0f, 5.0f, 10.0f,
              0.08f),
-    Shape(Upright(635.5f, 180.0f), kPageGlyph, 0xCC9DC3FF),
-    Box(Upright(652.0f, 226.0f), 26.0f, 28.0f, 6.0f, 0x99FFFFFF, 0x99E2E7EE, 1.0f),
-    Shape(Upright(657.0f, 233.5f), kFolderGlyph, 0x663388FF),
-    Box(Upright(606.0f, 244.0f), 20.0f, 22.0f, 5.0f, 0x66FFFFFF, 0x66E2E7EE, 1.0f),
-    Oval(Upright(682.0f, 214.0f), 5.0f, 5.0f, kAccentSoft),
-    Oval(Upright(636.0f, 276.0f), 4.0f, 4.0f, kBlueMid)));
+    Shape(Upright(637.5f, 156.0f), kPageGlyph, 0xE69DC3FF),
+    Box(Upright(658.0f, 198.0f), 26.0f, 28.0f, 6.0f, 0xB3FFFFFF, 0xB3E2E7EE, 1.0f),
+    Shape(Upright(663.0f, 205.5f), kFolderGlyph, 0x993388FF),
+    Box(Upright(674.0f, 248.0f), 18.0f, 20.0f, 4.0f, 0x73FFFFFF, 0x73E2E7EE, 1.0f),
+    Oval(Upright(668.0f, 184.0f), 4.0f, 4.0f, kAccentSoft),
+    Oval(Upright(686.0f, 234.0f), 3.0f, 3.0f, kBlueMid)));
 
 
 static_assert(std::size(kLogo) == 5);
