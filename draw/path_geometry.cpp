@@ -1,6 +1,7 @@
 // The path-data parser and the process-wide geometry cache.
 #include "draw/path_geometry.h"
 
+#include <cmath>
 #include <cwchar>
 #include <map>
 #include <string>
@@ -42,8 +43,12 @@ public:
             return 0.0f;
         }
         p_ = end;
-        return static_cast<float>(value);
+        const float number = static_cast<float>(value);
+        if (!std::isfinite(number)) finite_ = false;
+        return number;
     }
+    // False once a number overflowed a float (or read as infinity or NaN).
+    bool AllFinite() const { return finite_; }
     D2D1_POINT_2F ReadPoint() {
         const float x = ReadNumber();
         const float y = ReadNumber();
@@ -52,6 +57,7 @@ public:
 
 private:
     const wchar_t* p_;
+    bool finite_ = true;
 };
 
 std::map<std::wstring, ComPtr<ID2D1PathGeometry>>& GeometryCache() {
@@ -61,8 +67,8 @@ std::map<std::wstring, ComPtr<ID2D1PathGeometry>>& GeometryCache() {
 
 }  // namespace
 
-void ParsePathData(const wchar_t* pathData, ID2D1GeometrySink* sink) {
-    if (!pathData || !sink) return;
+bool ParsePathData(const wchar_t* pathData, ID2D1GeometrySink* sink) {
+    if (!pathData || !sink) return true;
     PathCursor cursor(pathData);
     wchar_t command = 0;  // none
     bool figureOpen = false;
@@ -107,6 +113,7 @@ void ParsePathData(const wchar_t* pathData, ID2D1GeometrySink* sink) {
         }
     }
     if (figureOpen) sink->EndFigure(D2D1_FIGURE_END_OPEN);
+    return cursor.AllFinite();
 }
 
 ID2D1PathGeometry* GetPathGeometry(const wchar_t* pathData) {
@@ -121,7 +128,10 @@ ID2D1PathGeometry* GetPathGeometry(const wchar_t* pathData) {
     ComPtr<ID2D1GeometrySink> sink;
     if (FAILED(geometry->Open(sink.GetAddressOf()))) return nullptr;
     sink->SetFillMode(D2D1_FILL_MODE_WINDING);
-    ParsePathData(pathData, sink.Get());
+    // A coordinate beyond the float range has no place in a drawing, and
+    // some Direct2D implementations never finish filling such a figure:
+    // the path is refused before the sink is closed.
+    if (!ParsePathData(pathData, sink.Get())) return nullptr;
     if (FAILED(sink->Close())) return nullptr;
 
     ID2D1PathGeometry* result = geometry.Get();

@@ -11,8 +11,9 @@ namespace lum {
 // Walks the path text and feeds figures, lines and Beziers into the sink.
 // Never stops on malformed text: unknown characters are skipped one at a
 // time and a missing number reads as 0. Does not set the fill mode or close
-// the sink.
-void ParsePathData(const wchar_t* pathData, ID2D1GeometrySink* sink);
+// the sink. False when a number read as infinite or NaN (after conversion
+// to float); the sink has then received it.
+bool ParsePathData(const wchar_t* pathData, ID2D1GeometrySink* sink);
 
 // The number of geometries built so far (one per distinct path text).
 size_t PathGeometryCacheSize();
