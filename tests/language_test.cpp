@@ -408,6 +408,18 @@ TEST_F(LoadLanguageTest, OverrideSectionIsTheLanguageArgument) {
     EXPECT_EQ(lum::TextLookup(L"Finish"), TableText(L"german", L"Finish")) << "no [german] section";
 }
 
+TEST_F(LoadLanguageTest, OverrideNamesMatchAsTheReaderMatchesThem) {
+    TempDir dir;
+    const std::wstring ini = dir / L"case.ini";
+    WriteUnicodeIni(ini, L"; comment line\r\n[GERMAN]\r\n  setuptitle  =  \"  Hallo  \"  \r\nFINISH=Fertig!\r\n"
+                         L"Browse\r\n");
+    LumUI_LoadLanguage(ini.c_str(), L"german");
+    EXPECT_EQ(lum::TextLookup(L"SetupTitle"), L"  Hallo  ") << "quotes keep the blanks inside";
+    EXPECT_EQ(lum::TextLookup(L"Finish"), L"Fertig!");
+    EXPECT_EQ(lum::TextLookup(L"Back"), TableText(L"german", L"Back"));
+    EXPECT_EQ(lum::Ui().texts.size(), 134u);
+}
+
 TEST_F(LoadLanguageTest, UnreadableOverrideFileLeavesTheTableTexts) {
     TempDir dir;
     const std::wstring garbage = dir / L"garbage.ini";
@@ -477,6 +489,38 @@ TEST_F(LoadLanguageTest, EditedTemplateLineOverridesThatKey) {
     EXPECT_EQ(lum::TextLookup(L"Finish"), L"완료했습니다!");
     EXPECT_EQ(lum::TextLookup(L"Back"), TableText(L"korean", L"Back"));
     EXPECT_EQ(lum::TextLookup(L"ClearBody"), TableText(L"korean", L"ClearBody")) << "two-line texts stay whole";
+}
+
+TEST_F(LoadLanguageTest, AttachedUiRebuildsItsControls) {
+    // Stands in for the view: the control list is rebuilt only while a view
+    // window exists.
+    HWND view = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(view, nullptr);
+    lum::UiState& ui = lum::Ui();
+    ui.page = lum::PageWelcome;
+    ui.controls.clear();
+    const auto languageButton = [&ui]() -> std::wstring {
+        for (const auto& control : ui.controls) {
+            if (control.action == lum::ActionLanguageMenu) return control.text;
+        }
+        return L"(none)";
+    };
+
+    LumUI_LoadLanguage(nullptr, L"german");
+    EXPECT_TRUE(ui.controls.empty()) << "no view, no controls";
+
+    ui.view = view;
+    LumUI_LoadLanguage(nullptr, L"german");
+    EXPECT_EQ(languageButton(), L"Deutsch");
+    LumUI_LoadLanguage(nullptr, L"chinesetraditional");
+    EXPECT_EQ(languageButton(), L"繁體中文");
+    LumUI_LoadLanguage(nullptr, L"English");
+    EXPECT_EQ(languageButton(), L"(none)") << "an id outside the list has no language button";
+    EXPECT_FALSE(ui.controls.empty());
+
+    ui.view = nullptr;
+    ui.controls.clear();
+    ::DestroyWindow(view);
 }
 
 // ---- Through the DLL --------------------------------------------------------
