@@ -151,7 +151,11 @@ void Canvas::DrawText(const std::wstring& text, float x, float y, float width, f
     }
 
     SetColor(color);
+    // The clip option keeps the glyphs inside the box; the explicit clip does
+    // the same for renderers that ignore the option (Wine's Direct2D does).
+    target_->PushAxisAlignedClip(D2D1::RectF(x, y, x + width, y + height), D2D1_ANTIALIAS_MODE_ALIASED);
     target_->DrawTextLayout(D2D1::Point2F(x, y), layout, brush_.Get(), D2D1_DRAW_TEXT_OPTIONS_CLIP);
+    target_->PopAxisAlignedClip();
 }
 
 void Canvas::DrawTextKey(const std::wstring& key, float x, float y, float width, float height, float fontSize,
