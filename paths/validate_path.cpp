@@ -31,7 +31,13 @@ uint32_t ValidateInstallPath(const wchar_t* path, int32_t requiredMiB, FreeSpace
 
     // The folder need not exist yet: space and write access are measured in
     // the nearest folder above it that does.
-    while (!::PathFileExistsW(working.c_str())) {
+    //
+    // A setup program is not long-path aware, so Windows reports no path of
+    // MAX_PATH or more characters as existing. Wine opens them anyway, at a
+    // cost that grows with the length: asking for every level of a path tens
+    // of thousands of characters long would block for minutes. Such levels
+    // are cut without asking, as Windows would answer.
+    while (working.size() >= MAX_PATH || !::PathFileExistsW(working.c_str())) {
         const auto parentLength = ParentFolderLength(working);
         if (!parentLength) return kPathNotAcceptable;
         working.resize(*parentLength);

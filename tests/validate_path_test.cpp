@@ -229,17 +229,30 @@ TEST(ValidatePath, TheCallersStringIsNeverChanged) {
     EXPECT_EQ(refused, L"C:\\dir:stream");
 }
 
-TEST(ValidatePath, VeryLongPathsGetAResultWithoutHanging) {
+TEST(ValidatePath, VeryLongPathsAreWalkedUpToTheirExistingFolder) {
     TempDir dir;
-    // 40,000 one-letter levels below an existing folder: no such path can exist.
+    // 20,000 one-letter levels below an existing folder, and one name of
+    // 100,000 characters: neither can exist, so both are measured in `dir`.
     std::wstring deep = dir.path();
     for (int i = 0; i < 20000; ++i) deep += L"\\a";
-    const uint32_t result = Validate(deep);
-    EXPECT_TRUE(result == kUsable || result == kNotWritable) << result;
-    const std::wstring wide = dir.path() + L"\\" + std::wstring(100000, L'x');
-    const uint32_t wideResult = Validate(wide);
-    EXPECT_TRUE(wideResult == kUsable || wideResult == kNotWritable) << wideResult;
-    EXPECT_TRUE(Contents(dir.path()).empty());
+    EXPECT_EQ(Validate(deep), kUsable);
+    EXPECT_EQ(Validate(dir.path() + L"\\" + std::wstring(100000, L'x')), kUsable);
+    EXPECT_EQ(Validate(dir.path() + L"\\" + std::wstring(100000, L'x'), -1), kTooLittleSpace);
+    // An existing folder nested past MAX_PATH counts as missing, as it does
+    // for a setup program that is not long-path aware.
+    std::wstring nested = dir.path();
+    while (nested.size() < MAX_PATH + 20) {
+        nested += L"\\level";
+        ASSERT_TRUE(::CreateDirectoryW(nested.c_str(), nullptr) || nested.size() >= MAX_PATH);
+    }
+    std::wstring expectedFolder = nested;
+    while (expectedFolder.size() >= MAX_PATH) expectedFolder.resize(expectedFolder.rfind(L'\\'));
+    FakeFreeSpace::Reset(1ull << 40);
+    const uint32_t result = lum::ValidateInstallPath((nested + L"\\x").c_str(), 1, &FakeFreeSpace::Query);
+    EXPECT_EQ(FakeFreeSpace::folder, expectedFolder);
+    // GetTempFileNameW takes folders of at most MAX_PATH - 14 characters, so
+    // the probe itself may refuse the nearest folder it is given.
+    EXPECT_EQ(result, expectedFolder.size() <= MAX_PATH - 14 ? kUsable : kNotWritable);
 }
 
 TEST(PathRules, WalkStepsKeepTheDriveSeparator) {
@@ -249,7 +262,10 @@ TEST(PathRules, WalkStepsKeepTheDriveSeparator) {
     EXPECT_EQ(lum::ParentFolderLength(L"C:\\"), std::nullopt) << "a drive root cannot be cut shorter";
     EXPECT_EQ(lum::ParentFolderLength(L"\\abc"), std::nullopt) << "cut to nothing";
     EXPECT_EQ(lum::ParentFolderLength(L"\\ab\\c"), 3u);
-    EXPECT_EQ(lum::ParentFolderLength(L"\\a\\b"), std::nullopt) << "cut below 3";
+    EXPECT_EQ(lum::ParentFolderLength(L"\\ab"), std::nullopt) << "cut below 3";
+    // A separator at index 2 is kept wherever it comes from.
+    EXPECT_EQ(lum::ParentFolderLength(L"\\a\\b"), 3u);
+    EXPECT_EQ(lum::ParentFolderLength(L"\\a\\"), std::nullopt);
     EXPECT_EQ(lum::ParentFolderLength(L"abc"), std::nullopt);
     EXPECT_EQ(lum::ParentFolderLength(L""), std::nullopt);
 }
@@ -259,5 +275,5 @@ TEST(PathRules, RequiredBytesWidenWithSign) {
     EXPECT_EQ(lum::RequiredBytes(1), 1048576u);
     EXPECT_EQ(lum::RequiredBytes(INT32_MAX), 0x7FFFFFFFull << 20);
     EXPECT_EQ(lum::RequiredBytes(-1), 0xFFFFFFFFFFF00000ull);
-    EXPECT_EQ(lum::RequiredBytes(INT32_MIN), 0xFFFFF80000000000ull);
+    EXPECT_EQ(lum::RequiredBytes(INT32_MIN), 0xFFF8000000000000ull);
 }
