@@ -8,6 +8,12 @@
 //       Writes every key with its text in all nine languages side by side.
 //       The HTML page marks texts that are the English text unchanged, that
 //       have the wrong number of line breaks or that are over the length limit.
+//   lumora_texts fit [language]
+//       Measures each text at the size it is drawn in and lists those wider
+//       than their box, which the UI then shrinks to fit. An estimate: bold
+//       labels are taken as 5 % wider than regular, and boxes of several lines
+//       as that many times their width. The offline renderer's layout report
+//       is the exact check.
 //   lumora_texts languages
 //       Lists the language ids in menu order with their display names.
 #include <windows.h>
@@ -18,10 +24,13 @@
 #include <string_view>
 #include <vector>
 
+#include "draw/canvas.h"
+#include "exports/LumoraUI.h"
 #include "host/scoped_win.h"
 #include "text/language.h"
 #include "text/language_table.h"
 #include "text/override_template.h"
+#include "text/text_lookup.h"
 
 namespace {
 
@@ -153,11 +162,108 @@ bool EndsWithIgnoringCase(const std::wstring& text, std::wstring_view suffix) {
                                   suffix.data(), static_cast<int>(suffix.size()), TRUE) == CSTR_EQUAL;
 }
 
+// Where a key is drawn: the room for one line, the font size, the number of
+// lines the box holds and whether it is semibold. Buttons leave 24 units of
+// padding, 54 with the trailing arrow.
+struct TextBox {
+    const wchar_t* key;
+    float width;
+    float size;
+    int lines;
+    bool semibold;
+};
+
+constexpr TextBox kTextBoxes[] = {
+    {L"SetupTitle", 430, 12, 1, false},       {L"UninstallTitle", 430, 12, 1, false},
+    {L"Features", 299, 12, 3, false},         {L"WelcomeTitle", 300, 28, 1, false},
+    {L"WelcomeBody", 300, 14, 4, false},      {L"OptionsTitle", 640, 28, 1, false},
+    {L"OptionsBody", 640, 13, 1, false},      {L"InstallLocation", 400, 13, 1, true},
+    {L"Installed", 240, 12, 1, true},         {L"CompleteTitle", 310, 32, 1, false},
+    {L"CompleteBody", 316, 13, 1, false},     {L"ExistingTitle", 640, 28, 1, false},
+    {L"ExistingBody", 640, 13, 1, false},     {L"ExistingAppName", 365, 15, 1, true},
+    {L"KeepDataTag", 108, 12, 1, false},      {L"UpdateSameLocation", 616, 13, 1, false},
+    {L"UpdateKeepData", 616, 13, 1, false},   {L"UninstallHeading", 640, 28, 1, false},
+    {L"UninstallBody", 640, 13, 1, false},    {L"RemoveDataWarning", 574, 12, 1, false},
+    {L"UninstalledStatus", 307, 12, 1, true}, {L"UninstalledTitle", 325, 32, 1, false},
+    {L"UninstalledBody", 330, 13, 1, false},  {L"UninstalledFarewell", 330, 13, 2, false},
+    {L"DataRemoved", 555, 14, 1, true},       {L"DataRetained", 555, 14, 1, true},
+    {L"ReinstallHint", 555, 12, 1, false},    {L"InstallErrorTitle", 600, 28, 1, false},
+    {L"UninstallErrorTitle", 600, 28, 1, false}, {L"InstallErrorBody", 640, 13, 1, false},
+    {L"UninstallErrorBody", 640, 13, 1, false}, {L"InstallErrorSummary", 602, 15, 1, false},
+    {L"UninstallErrorSummary", 602, 15, 1, false}, {L"InstallRecovery", 630, 13, 1, false},
+    {L"UninstallRecovery", 604, 13, 1, false}, {L"InstallingTitle", 390, 30, 1, false},
+    {L"UninstallingTitle", 390, 30, 1, false}, {L"InstallingBody", 370, 13, 2, false},
+    {L"UninstallingBody", 370, 13, 2, false}, {L"PreflightDone", 350, 12, 1, false},
+    {L"WritingFiles", 350, 12, 1, false},     {L"CreatingShortcuts", 350, 12, 1, false},
+    {L"AppClosed", 350, 12, 1, false},        {L"RemovingFiles", 350, 12, 1, false},
+    {L"DataRemoving", 350, 12, 1, false},     {L"DataPreserved", 350, 12, 1, false},
+    {L"FilesRemoved", 350, 12, 1, false},     {L"SavedFilesPreserved", 350, 12, 1, false},
+    {L"DataCleanupDetail", 640, 12, 1, false}, {L"Installing", 480, 13, 1, true},
+    {L"Uninstalling", 480, 13, 1, true},      {L"PleaseWait", 450, 11, 2, false},
+    {L"CannotCancel", 450, 11, 2, false},     {L"CancelTitle", 390, 21, 1, true},
+    {L"RunningTitle", 390, 21, 1, true},      {L"ClearTitle", 390, 21, 1, true},
+    {L"ClosingTitle", 390, 21, 1, true},      {L"CloseFailedTitle", 390, 21, 1, true},
+    {L"RunningBody", 424, 13, 3, false},      {L"ClosingBody", 424, 13, 3, false},
+    {L"CloseFailedBody", 424, 13, 3, false},  {L"CancelBody", 424, 14, 1, false},
+    {L"ClearBody", 424, 14, 1, false},        {L"RunningStatus", 125, 11, 1, false},
+    {L"ClosingGraceful", 424, 12, 1, false},  {L"ClosingForce", 424, 12, 1, false},
+    {L"ClosingVerify", 424, 12, 1, false},    {L"SavedFilesHint", 424, 12, 1, false},
+    {L"Desktop", 574, 13, 1, false},          {L"RemoveData", 572, 13, 1, false},
+    {L"RemoveDataSelected", 572, 13, 1, false}, {L"Customize", 242, 12, 1, false},
+    {L"Later", 242, 12, 1, false},            {L"ProcessPrev", 92, 12, 1, false},
+    {L"ProcessNext", 92, 12, 1, false},       {L"SaveLog", 172, 12, 1, false},
+    // Buttons, size 14 semibold.
+    {L"InstallNow", 206, 14, 1, true},        {L"Browse", 76, 14, 1, true},
+    {L"Back", 88, 14, 1, true},               {L"StartInstall", 150, 14, 1, true},
+    {L"CancelInstall", 124, 14, 1, true},     {L"Launch", 206, 14, 1, true},
+    {L"Cancel", 88, 14, 1, true},             {L"Update", 150, 14, 1, true},
+    {L"Uninstall", 126, 14, 1, true},         {L"UninstallingBusy", 136, 14, 1, true},
+    {L"Finish", 126, 14, 1, true},            {L"Retry", 106, 14, 1, true},
+    {L"Close", 108, 14, 1, true},             {L"RetryUninstall", 106, 14, 1, true},
+    {L"ContinueInstall", 90, 14, 1, true},    {L"ExitInstall", 108, 14, 1, true},
+    {L"CancelUpdate", 108, 14, 1, true},      {L"CloseAndContinue", 122, 14, 1, true},
+    {L"ClosingBusy", 152, 14, 1, true},       {L"RunningRetry", 122, 14, 1, true},
+    {L"ClearAndUninstall", 156, 14, 1, true},
+};
+
+std::wstring OneLine(std::wstring text) {
+    for (size_t at = text.find(L'\n'); at != std::wstring::npos; at = text.find(L'\n', at)) text.replace(at, 1, L" / ");
+    return text;
+}
+
+int ReportFit(const std::wstring& only) {
+    int over = 0;
+    for (const auto& entry : lum::LanguageList) {
+        if (!only.empty() && only != entry.id) continue;
+        LumUI_LoadLanguage(nullptr, entry.id);
+        for (const TextBox& box : kTextBoxes) {
+            const float width = lum::MeasureTextKey(box.key, box.size) * (box.semibold ? 1.05f : 1.0f);
+            const float room = box.width * static_cast<float>(box.lines);
+            if (width <= room) continue;
+            ++over;
+            std::printf("%-20s %-22s %5.0f of %4.0f (shrunk to %3.0f %%)  %s\n", Utf8(entry.id).c_str(),
+                        Utf8(box.key).c_str(), width, room, 100.0f * room / width,
+                        Utf8(OneLine(lum::TextLookup(box.key))).c_str());
+        }
+        // The legal line is shrunk as a whole when it is wider than 656.
+        const float legal = lum::MeasureTextKey(L"LegalIntro", 12) + lum::MeasureTextKey(L"Terms", 12) +
+                            lum::MeasureTextKey(L"And", 12) + lum::MeasureTextKey(L"Privacy", 12);
+        if (legal > 656.0f) {
+            ++over;
+            std::printf("%-20s %-22s %5.0f of  656 (legal line at size %.1f)\n", Utf8(entry.id).c_str(),
+                        "LegalIntro+Terms+...", legal, 12.0f * 640.0f / legal);
+        }
+    }
+    std::printf("%d text%s wider than %s box\n", over, over == 1 ? "" : "s", over == 1 ? "its" : "their");
+    return 0;
+}
+
 int Usage() {
     std::fputs(
         "usage:\n"
         "  lumora_texts template <language> <file.ini>\n"
         "  lumora_texts review <file.html | file.tsv>\n"
+        "  lumora_texts fit [language]\n"
         "  lumora_texts languages\n",
         stderr);
     return 2;
@@ -196,6 +302,11 @@ int wmain(int argc, wchar_t** argv) {
         }
         std::printf("wrote %s\n", Utf8(path).c_str());
         return 0;
+    }
+    if (command == L"fit" && argc <= 3) {
+        const std::wstring language = argc == 3 ? argv[2] : L"";
+        if (!language.empty() && lum::LanguageIndex(language) < 0) return Usage();
+        return ReportFit(language);
     }
     return Usage();
 }
