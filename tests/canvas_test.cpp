@@ -3,14 +3,19 @@
 // the absence of leaks over many frames.
 #include <gtest/gtest.h>
 
+#include <wincodec.h>
+
 #include <cmath>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "draw/canvas.h"
 #include "draw/icons.h"
+#include "draw/png_writer.h"
 #include "draw/scenes.h"
 #include "draw/text_layout.h"
+#include "test_support.h"
 
 namespace lum {
 namespace {
@@ -592,6 +597,62 @@ TEST_F(CanvasTest, AThousandFramesLeakNoHandles) {
     } else {
         EXPECT_LE(gdiAfter, gdiBefore + 2);
     }
+}
+
+// ---------------------------------------------------------------------------
+// PNG writer
+
+TEST_F(CanvasTest, WritesTheFrameAsAPngThatDecodesToTheSamePixels) {
+    ComScope com;
+    ASSERT_HRESULT_SUCCEEDED(com.result());
+    Start(30, 20);
+    canvas_.FillRect(0, 0, 15, 20, 0xFF3388FF);
+    canvas_.End();
+    lumtest::TempDir dir;
+    const std::wstring path = dir / L"frame.png";
+    ASSERT_TRUE(WritePng(frame_, path));
+    const std::string bytes = lumtest::ReadFileBytes(path);
+    ASSERT_GT(bytes.size(), 24u);
+    EXPECT_EQ(bytes.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
+
+    ComPtr<IWICImagingFactory> factory;
+    ASSERT_HRESULT_SUCCEEDED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                                IID_PPV_ARGS(factory.GetAddressOf())));
+    ComPtr<IWICBitmapDecoder> decoder;
+    ASSERT_HRESULT_SUCCEEDED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
+                                                                WICDecodeMetadataCacheOnDemand,
+                                                                decoder.GetAddressOf()));
+    ComPtr<IWICBitmapFrameDecode> decoded;
+    ASSERT_HRESULT_SUCCEEDED(decoder->GetFrame(0, decoded.GetAddressOf()));
+    UINT width = 0, height = 0;
+    ASSERT_HRESULT_SUCCEEDED(decoded->GetSize(&width, &height));
+    EXPECT_EQ(width, 30u);
+    EXPECT_EQ(height, 20u);
+    ComPtr<IWICFormatConverter> converter;
+    ASSERT_HRESULT_SUCCEEDED(factory->CreateFormatConverter(converter.GetAddressOf()));
+    ASSERT_HRESULT_SUCCEEDED(converter->Initialize(decoded.Get(), GUID_WICPixelFormat32bppBGRA,
+                                                   WICBitmapDitherTypeNone, nullptr, 0,
+                                                   WICBitmapPaletteTypeCustom));
+    std::vector<uint32_t> pixels(30 * 20);
+    ASSERT_HRESULT_SUCCEEDED(converter->CopyPixels(nullptr, 30 * 4, static_cast<UINT>(pixels.size() * 4),
+                                                   reinterpret_cast<BYTE*>(pixels.data())));
+    EXPECT_EQ(pixels[5 * 30 + 3], 0xFF3388FFu);   // opaque although the frame's alpha byte is not
+    EXPECT_EQ(pixels[5 * 30 + 25], 0xFFFFFFFFu);
+}
+
+TEST_F(CanvasTest, PngWriterFailsWithoutComOrBitmapOrFolder) {
+    ASSERT_TRUE(frame_.Ensure(8, 8));
+    lumtest::TempDir dir;
+    bool withoutCom = true;
+    // A fresh thread has no COM apartment: the imaging factory cannot be made.
+    std::thread([&] { withoutCom = WritePng(frame_, dir / L"nocom.png"); }).join();
+    EXPECT_FALSE(withoutCom);
+    ComScope com;
+    FrameBitmap none;
+    EXPECT_FALSE(WritePng(none, dir / L"none.png"));
+    EXPECT_FALSE(WritePng(frame_, dir / L"missing\\folder\\x.png"));
+    EXPECT_FALSE(WritePng(frame_, L""));
+    EXPECT_TRUE(WritePng(frame_, dir / L"ok.png"));
 }
 
 }  // namespace
