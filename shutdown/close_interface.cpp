@@ -27,11 +27,17 @@ constexpr uint32_t kShutdownFailedError = 31;
 // Process-wide state of the close interface. Used on the script's thread; a
 // shutdown has the group to itself while it runs.
 struct CloseState {
-    std::unique_ptr<ProcessGroup> group;
+    // Shared so that a shutdown in progress keeps its group alive even if the
+    // host's callback releases it (LumUI_Destroy) in the middle of the run.
+    std::shared_ptr<ProcessGroup> group;
     std::wstring targetKey;  // CanonicalPath of the current group's target
     std::vector<ProcessRecord> reportRecords;
     uint32_t reportScanError = 0;
     int32_t closingPhase = static_cast<int32_t>(ShutdownPhase::Graceful);
+    // Set for the whole of LumUI_CloseApplication. The host callback it calls
+    // may call back into the library; the group then belongs to the shutdown
+    // alone, so scans and nested shutdowns are refused.
+    bool closeInProgress = false;
 };
 
 CloseState& State() {
@@ -45,7 +51,10 @@ void TakeReportFrom(const ProcessGroup& group) {
     state.reportScanError = group.scanError;
 }
 
-int32_t ProcessRunningImpl(const wchar_t* target) {
+// The scan of LumUI_ProcessRunning. `scanned` receives the group that was
+// scanned before the host is notified, since the host's callback may release
+// it (LumUI_Destroy).
+int32_t ProcessRunningImpl(const wchar_t* target, std::shared_ptr<ProcessGroup>* scanned = nullptr) {
     if (!target || target[0] == L'\0') return -1;
     CloseState& state = State();
     const std::wstring passed = target;
@@ -55,12 +64,13 @@ int32_t ProcessRunningImpl(const wchar_t* target) {
         // new group's lines are logged.
         state.group.reset();
         state.targetKey.clear();
-        state.group = std::make_unique<ProcessGroup>(passed, [](const std::wstring& line) { WriteLogLine(line); });
+        state.group = std::make_shared<ProcessGroup>(passed, [](const std::wstring& line) { WriteLogLine(line); });
         state.targetKey = std::move(key);
     }
     const int32_t running = Snapshot(*state.group);
     TakeReportFrom(*state.group);
     Ui().processListPage = 0;
+    if (scanned) *scanned = state.group;
     NotifyHost();
     return running;
 }
@@ -74,17 +84,26 @@ bool ShutdownWithoutWindow(ProcessGroup& group) {
 
 int32_t CloseApplicationImpl(const wchar_t* target) {
     if (!target || target[0] == L'\0') return 0;
-    ProcessRunningImpl(target);  // makes the target's group current and scans once
-
     CloseState& state = State();
+    if (state.closeInProgress) return 0;
+    state.closeInProgress = true;
+    struct InProgress {
+        bool& flag;
+        ~InProgress() { flag = false; }
+    } inProgress{state.closeInProgress};
+
+    std::shared_ptr<ProcessGroup> group;
+    ProcessRunningImpl(target, &group);  // makes the target's group current and scans once
+
     bool outcome = false;
     try {
-        if (!state.group) throw std::logic_error("no process group");
+        if (!group) throw std::logic_error("no process group");
         // With the view attached the window layer runs the shutdown on a worker
         // and keeps the closing dialog alive; until it does, the shutdown runs
         // here as for a windowless caller.
-        outcome = ShutdownWithoutWindow(*state.group);
-        TakeReportFrom(*state.group);
+        outcome = ShutdownWithoutWindow(*group);
+        // A group released during the run (LumUI_Destroy) leaves the report empty.
+        if (state.group == group) TakeReportFrom(*group);
     } catch (...) {
         state.reportRecords.clear();
         state.reportScanError = kShutdownFailedError;
@@ -145,7 +164,10 @@ int32_t ClosingPhase() { return State().closingPhase; }
 }  // namespace lum
 
 extern "C" int32_t LUMUI_API LumUI_ProcessRunning(const wchar_t* target) {
-    return lum::Guarded<int32_t>(-1, [&] { return lum::ProcessRunningImpl(target); });
+    return lum::Guarded<int32_t>(-1, [&] {
+        if (lum::State().closeInProgress) return -1;  // called back from inside LumUI_CloseApplication
+        return lum::ProcessRunningImpl(target);
+    });
 }
 
 extern "C" int32_t LUMUI_API LumUI_CloseApplication(const wchar_t* target) {

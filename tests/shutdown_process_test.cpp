@@ -482,3 +482,45 @@ TEST_F(ShutdownProcessTest, GroupsAreKeptPerTargetAndReportBuffersFollowTheRules
     EXPECT_EQ(lines[1], L"Process group root=\"\"; scope=verified-path-and-descendants; no executable-name matching");
     EXPECT_EQ(lines[2], L"Invalid process target root");
 }
+
+namespace {
+
+// A host callback that calls back into the library while a close runs.
+std::wstring g_nestedTarget;
+std::vector<int32_t> g_nestedResults;
+bool g_armed = false;
+int32_t __stdcall CallBackIntoTheLibrary() {
+    // A scan notifies the host too: unarmed, this callback would recurse.
+    if (!g_armed) return 0;
+    g_nestedResults.push_back(Dll().ProcessRunning(g_nestedTarget.c_str()));
+    g_nestedResults.push_back(Dll().CloseApplication(g_nestedTarget.c_str()));
+    Dll().Destroy();  // releases the group under the running shutdown
+    return 0;
+}
+
+}  // namespace
+
+TEST_F(ShutdownProcessTest, HostCallbacksDuringACloseCannotTakeTheGroupAway) {
+    TempDir install;
+    TempDir other;
+    const std::wstring target = install / L"Lumora.exe";
+    g_nestedTarget = other / L"Other.exe";
+    g_nestedResults.clear();
+    Dll().ConfigureLog(nullptr, &CallBackIntoTheLibrary);
+    TakeDllLog();
+
+    g_armed = true;
+    EXPECT_EQ(Dll().CloseApplication(target.c_str()), 1);
+    g_armed = false;
+    // Called after the scan, at the phase change and with the result.
+    EXPECT_EQ(g_nestedResults, (std::vector<int32_t>{-1, 0, -1, 0, -1, 0}));
+    const auto lines = TakeDllLog();
+    EXPECT_EQ(CountStarting(lines, L"Process group target="), 1u);
+    EXPECT_EQ(CountStarting(lines, L"Shutdown started:"), 1u);
+    EXPECT_EQ(CountStarting(lines, L"Shutdown succeeded; elapsedMs="), 1u);
+    EXPECT_EQ(CountStarting(lines, L"Shutdown worker threw"), 0u);
+    Dll().ConfigureLog(nullptr, nullptr);
+    // Released in the middle: nothing is reported, and calls work again.
+    EXPECT_EQ(Report(), L"No related processes found.");
+    EXPECT_EQ(Dll().ProcessRunning(g_nestedTarget.c_str()), 0);
+}
