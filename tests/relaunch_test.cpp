@@ -311,6 +311,10 @@ TEST_F(RelaunchTest, ACommandLineLongerThanWindowsTakesIsRefused) {
     const std::wstring arguments = std::wstring(20000, L'a') + L" " + std::wstring(20000, L'b');
     EXPECT_EQ(Run(arguments.c_str(), LogPath().c_str()), static_cast<uint32_t>(ERROR_FILENAME_EXCED_RANGE));
     EXPECT_FALSE(FileExists(EchoPath()));
+    const std::wstring longPath = L"C:\\" + std::wstring(40000, L'p');
+    EXPECT_EQ(Run(L"x", longPath.c_str()), static_cast<uint32_t>(ERROR_FILENAME_EXCED_RANGE));
+    EXPECT_EQ(Dll().RunLogged(longPath.c_str(), nullptr, nullptr, 0), static_cast<uint32_t>(ERROR_FILENAME_EXCED_RANGE));
+    EXPECT_FALSE(FileExists(EchoPath()));
     // Left-out switches do not count: the same length made of "/LOG" tokens fits.
     std::wstring switches;
     for (int i = 0; i < 8000; ++i) switches += L"/LOG ";
