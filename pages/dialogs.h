@@ -1,0 +1,60 @@
+// The five overlay dialogs, drawn over the dimmed page: the card, its icon,
+// title and body, the dialog's own content and its buttons.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "draw/canvas.h"
+#include "draw/icons.h"
+#include "shutdown/process_record.h"
+
+namespace lum {
+
+// Where a dialog's card sits and what it says. All cards run from x 120 to 600.
+struct DialogCard {
+    float top = 0;
+    float height = 0;
+    Icon icon = IconWarning;
+    Argb iconColor = 0;
+    const wchar_t* titleKey = L"";
+    const wchar_t* bodyKey = L"";
+};
+// The card of a dialog id; false for DialogNone and unknown ids.
+bool DialogCardOf(int32_t dialog, DialogCard* card);
+
+// Paints everything from the dimmed page to the dialog's buttons; the
+// dialog's own buttons only with drawControls (on screen they paint themselves).
+void DrawDialog(Canvas& canvas, bool drawControls);
+// The list panel of the close-failed dialog.
+void DrawProcessList(Canvas& canvas);
+// Partial repaint of the closing dialog: the busy track and bar only.
+void DrawClosingBar(Canvas& canvas);
+
+// The busy bar's offset from its track start at clock time `now`: it sweeps
+// 330 units right and back every 1700 ms, slow at the ends.
+float BusyBarOffset(double now);
+// "ClosingGraceful" (1), "ClosingForce" (2) or "ClosingVerify" (anything else).
+const wchar_t* ClosingPhaseKey(int32_t phase);
+
+// One page of the process list, three records a page.
+constexpr size_t kProcessesPerPage = 3;
+struct ProcessListPage {
+    size_t first = 0;  // first record shown
+    size_t end = 0;    // one past the last record shown
+    bool hasIndicator = false;
+    std::wstring indicator;  // "P / N"
+    bool hasPrev = false;
+    bool hasNext = false;
+};
+ProcessListPage ProcessListRows(size_t recordCount, int32_t page);
+
+// The records the close-failed dialog pages through: the process report of
+// the close interface. Tests put their own list in with the setter (null
+// gives the report back).
+const std::vector<ProcessRecord>& DialogProcessRecords();
+void SetDialogProcessRecordsForTesting(const std::vector<ProcessRecord>* records);
+
+}  // namespace lum

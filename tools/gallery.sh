@@ -1,0 +1,164 @@
+#!/usr/bin/env bash
+# Renders the gallery: every scenario (0-19) in all nine languages at 96 DPI and
+# the English scenarios at 144 and 192 DPI, through LumoraUI.dll's LumUI_Render,
+# into one folder with an index.html that shows them side by side and lists the
+# overflow report of every render.
+#
+#   bash tools/gallery.sh [build folder (build/x64)] [output folder (gallery)]
+#
+# Needs a built 64-bit tree (tools/build.sh makes build/x64 with
+# bin/LumoraUI.dll and bin/render_gallery.exe). Exit status 0 only when every
+# render succeeded and no text overflowed its box.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build="${1:-build/x64}"
+out="${2:-gallery}"
+prefix="${LUMUI_GALLERY_PREFIX:-build/wineprefix-gallery}"
+
+exe="$build/bin/render_gallery.exe"
+dll="$build/bin/LumoraUI.dll"
+for f in "$exe" "$dll"; do
+    [ -f "$f" ] || { echo "gallery: $f is missing; build the x64 tree first (bash tools/build.sh)" >&2; exit 2; }
+done
+
+rm -rf "$out"
+mkdir -p "$out"
+out_abs="$(realpath "$out")"
+# Wine maps the Unix root to drive Z:.
+out_win="Z:${out_abs//\//\\}"
+
+# shellcheck source=tools/wine-env.sh
+source tools/wine-env.sh "$prefix"
+trap lumui_stop_display EXIT
+lumui_start_display
+lumui_prepare_prefix
+
+render_status=0
+timeout 1800 "$LUMUI_WINE" "$exe" "$out_win" >"$out/render.log" 2>"$out/render-errors.log" || render_status=$?
+lumui_stop_display
+trap - EXIT
+tr -d '\r' <"$out/render.log" >"$out/render.log.tmp" && mv "$out/render.log.tmp" "$out/render.log"
+
+python3 - "$out" "$render_status" <<'PY'
+import html
+import os
+import sys
+
+out, render_status = sys.argv[1], int(sys.argv[2])
+languages = ["english", "chinesesimplified", "chinesetraditional", "japanese", "korean",
+             "french", "german", "spanish", "portuguese"]
+scenarios = ["Welcome", "Options", "Installing", "Installed", "Existing installation",
+             "Uninstall", "Uninstalling", "Uninstalled", "Install failed", "Uninstall failed",
+             "Options, path error", "Cancel-install dialog", "App-running dialog",
+             "Clear-data dialog", "Language menu", "Uninstall, remove data",
+             "Uninstalling, cleanup stage", "Closing dialog", "Close-failed dialog", "Title menu"]
+
+reported = {}
+for line in open(os.path.join(out, "render.log"), encoding="utf-8", errors="replace"):
+    parts = line.split()
+    if len(parts) == 2:
+        reported[parts[1]] = parts[0] == "ok"
+
+def read_dump(name):
+    path = os.path.join(out, name + ".layout.txt")
+    try:
+        with open(path, "rb") as f:
+            text = f.read().decode("utf-8", errors="replace")
+    except OSError:
+        return None, []
+    lines = text.split("\n")
+    if not lines or not lines[0].startswith("overflow_count="):
+        return None, []
+    count = int(lines[0][len("overflow_count="):] or 0)
+    # Texts may contain line breaks of their own; the count says how many entries there are.
+    return count, [l for l in lines[1:] if l != ""]
+
+renders = []  # (language, scenario, dpi, file)
+for lang in languages:
+    for s in range(len(scenarios)):
+        renders.append((lang, s, 96, f"{lang}-s{s:02d}-96.png"))
+for dpi in (144, 192):
+    for s in range(len(scenarios)):
+        renders.append(("english", s, dpi, f"english-s{s:02d}-{dpi}.png"))
+
+failed, overflowing, results = [], [], {}
+for lang, s, dpi, name in renders:
+    ok = reported.get(name, False) and os.path.getsize(os.path.join(out, name)) > 0 \
+        if os.path.exists(os.path.join(out, name)) else False
+    count, texts = read_dump(name)
+    results[name] = (ok, count, texts)
+    if not ok:
+        failed.append(name)
+    if count is None or count > 0:
+        overflowing.append(name)
+
+def cell(name):
+    ok, count, texts = results[name]
+    state = "bad" if (not ok or count is None or count > 0) else "good"
+    label = "render failed" if not ok else ("no layout dump" if count is None else f"overflow {count}")
+    img = f'<a href="{html.escape(name)}"><img src="{html.escape(name)}" loading="lazy" alt="{html.escape(name)}"></a>' if ok else ""
+    detail = "".join(f"<li>{html.escape(t)}</li>" for t in texts)
+    return (f'<td class="{state}">{img}<div class="tag">{label}</div>'
+            + (f"<ul>{detail}</ul>" if detail else "") + "</td>")
+
+rows = []
+for s, title in enumerate(scenarios):
+    cells = "".join(cell(f"{lang}-s{s:02d}-96.png") for lang in languages)
+    rows.append(f"<tr><th>{s}<br>{html.escape(title)}</th>{cells}</tr>")
+hidpi = []
+for s, title in enumerate(scenarios):
+    cells = "".join(cell(f"english-s{s:02d}-{dpi}.png") for dpi in (96, 144, 192))
+    hidpi.append(f"<tr><th>{s}<br>{html.escape(title)}</th>{cells}</tr>")
+
+summary_rows = []
+for lang, s, dpi, name in renders:
+    ok, count, texts = results[name]
+    status = "ok" if ok else "FAILED"
+    shown = "-" if count is None else str(count)
+    cls = "good" if ok and count == 0 else "bad"
+    summary_rows.append(f'<tr class="{cls}"><td>{html.escape(name)}</td><td>{status}</td><td>{shown}</td>'
+                        f'<td>{"<br>".join(html.escape(t) for t in texts)}</td></tr>')
+
+clean = not failed and not overflowing and render_status == 0
+verdict = ("All renders succeeded and no text overflowed its box." if clean else
+           f"{len(failed)} failed render(s), {len(overflowing)} render(s) with overflowing texts"
+           + (f", renderer exit status {render_status}" if render_status else "") + ".")
+head = "".join(f"<th>{l}</th>" for l in languages)
+page = f"""<!DOCTYPE html>
+<html lang="en"><head><meta charset="utf-8"><title>LumoraUI render gallery</title>
+<style>
+body {{ font-family: system-ui, sans-serif; margin: 24px; color: #172B45; background: #fafafa; }}
+table {{ border-collapse: collapse; }}
+th, td {{ border: 1px solid #ddd; padding: 6px; vertical-align: top; font-size: 12px; }}
+thead th {{ position: sticky; top: 0; background: #fff; }}
+img {{ width: 360px; display: block; }}
+td.bad, tr.bad td {{ background: #fde8e8; }}
+.tag {{ margin-top: 4px; }}
+td.bad .tag {{ color: #c34747; font-weight: 600; }}
+.verdict {{ font-size: 16px; font-weight: 600; color: {"#205FC0" if clean else "#c34747"}; }}
+ul {{ margin: 4px 0 0 16px; padding: 0; color: #c34747; max-width: 360px; }}
+</style></head><body>
+<h1>LumoraUI render gallery</h1>
+<p class="verdict">{html.escape(verdict)}</p>
+<h2>Every scenario in every language (96 DPI)</h2>
+<table><thead><tr><th>Scenario</th>{head}</tr></thead><tbody>{"".join(rows)}</tbody></table>
+<h2>English at 96, 144 and 192 DPI</h2>
+<table><thead><tr><th>Scenario</th><th>96</th><th>144</th><th>192</th></tr></thead><tbody>{"".join(hidpi)}</tbody></table>
+<h2>Overflow report of every render</h2>
+<table><thead><tr><th>File</th><th>Render</th><th>overflow_count</th><th>Overflowing texts</th></tr></thead>
+<tbody>{"".join(summary_rows)}</tbody></table>
+</body></html>
+"""
+with open(os.path.join(out, "index.html"), "w", encoding="utf-8") as f:
+    f.write(page)
+
+print(f"gallery: {len(renders)} renders in {out}/index.html")
+for name in failed:
+    print(f"gallery: FAILED render {name}")
+for name in overflowing:
+    count, texts = results[name][1], results[name][2]
+    shown = "no layout dump" if count is None else f"overflow_count={count}"
+    print(f"gallery: {name}: {shown}" + "".join(f"\n    {t}" for t in texts))
+print("gallery: " + verdict)
+sys.exit(0 if clean else 1)
+PY
