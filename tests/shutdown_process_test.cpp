@@ -180,6 +180,7 @@ protected:
         api.SetText(L"CloseFailedStatus", L"Could not close");
         api.SetText(L"ProcessErrorCode", L"Error");
         api.SetText(L"ProcessNone", L"No related processes found.");
+        api.SetText(L"ProcessScanFailed", L"Unable to check processes.");
         api.ConfigureLog(nullptr, &CountNotification);
         TakeDllLog();
         g_notifications = 0;
@@ -481,6 +482,7 @@ TEST_F(ShutdownProcessTest, GroupsAreKeptPerTargetAndReportBuffersFollowTheRules
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[1], L"Process group root=\"\"; scope=verified-path-and-descendants; no executable-name matching");
     EXPECT_EQ(lines[2], L"Invalid process target root");
+    EXPECT_EQ(Report(), L"Unable to check processes. Error 87");
 }
 
 namespace {
