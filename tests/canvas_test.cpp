@@ -449,6 +449,9 @@ TEST_F(CanvasTest, OverflowIsListedOnlyInLayoutDumpMode) {
     canvas_.DrawText(kLongText, 0, 0, 100, 20, 20, kBlack, false, 0, true);           // too tall
     canvas_.DrawText(L"Fits", 0, 0, 100, 40, 20, kBlack, false, 0, true);             // fits
     canvas_.DrawText(L"Widewordwithoutbreaks", 0, 40, 10, 60, 12, kBlack, false, 0, false);  // too wide
+    // Trailing spaces do not count towards the width.
+    const float fitsWidth = MeasureTextKey(L"Fits", 20) - 3.0f;
+    canvas_.DrawText(L"Fits                    ", 0, 60, fitsWidth, 40, 20, kBlack, false, 0, false);
     canvas_.End();
     ASSERT_EQ(OverflowList().size(), 2u);
     EXPECT_EQ(OverflowList()[0], kLongText);
