@@ -2,6 +2,7 @@
 // width cache and the overflow check of the offline renderer.
 #include <cmath>
 #include <map>
+#include <string_view>
 #include <tuple>
 
 #include "draw/canvas.h"
@@ -23,9 +24,11 @@ constexpr float kMeasureMaxWidth = 2000.0f;
 constexpr float kMeasureMaxHeight = 50.0f;
 
 // Everything that makes one layout differ from another. Floats are compared
-// exactly: the pages pass the same constants every frame.
-struct LayoutKey {
-    std::wstring text;
+// exactly: the pages pass the same constants every frame. Lookups go through
+// a view of the text, so a cache hit copies nothing.
+template <typename Text>
+struct BasicLayoutKey {
+    Text text;
     bool fit;
     int align;
     bool semibold;
@@ -33,14 +36,24 @@ struct LayoutKey {
     float height;
     float size;
 
-    bool operator<(const LayoutKey& other) const {
-        return std::tie(text, fit, align, semibold, width, height, size) <
-               std::tie(other.text, other.fit, other.align, other.semibold, other.width, other.height, other.size);
+    auto Tied() const {
+        return std::make_tuple(std::wstring_view(text), fit, align, semibold, width, height, size);
+    }
+};
+using LayoutKey = BasicLayoutKey<std::wstring>;
+using LayoutKeyView = BasicLayoutKey<std::wstring_view>;
+
+struct LayoutKeyLess {
+    using is_transparent = void;
+    template <typename A, typename B>
+    bool operator()(const A& a, const B& b) const {
+        return a.Tied() < b.Tied();
     }
 };
 
-std::map<LayoutKey, ComPtr<IDWriteTextLayout>>& LayoutCache() {
-    static std::map<LayoutKey, ComPtr<IDWriteTextLayout>> cache;
+using LayoutMap = std::map<LayoutKey, ComPtr<IDWriteTextLayout>, LayoutKeyLess>;
+LayoutMap& LayoutCache() {
+    static LayoutMap cache;
     return cache;
 }
 
@@ -129,17 +142,17 @@ void Canvas::DrawText(const std::wstring& text, float x, float y, float width, f
     // to everything) and could not be laid out anyway.
     if (!UsableSize(width) || !UsableSize(height) || !std::isfinite(fontSize) || !(fontSize > 0.0f)) return;
 
-    LayoutKey key{text, fit, align, semibold, width, height, fontSize};
     auto& cache = LayoutCache();
     IDWriteTextLayout* layout = nullptr;
-    if (const auto found = cache.find(key); found != cache.end()) {
+    if (const auto found = cache.find(LayoutKeyView{text, fit, align, semibold, width, height, fontSize});
+        found != cache.end()) {
         layout = found->second.Get();
     } else {
         ComPtr<IDWriteTextLayout> made = BuildTextLayout(text, width, height, fontSize, semibold, align, fit);
         if (!made) return;
         if (cache.size() >= kLayoutCacheLimit) cache.clear();
         layout = made.Get();
-        cache.emplace(std::move(key), std::move(made));
+        cache.emplace(LayoutKey{text, fit, align, semibold, width, height, fontSize}, std::move(made));
     }
 
     if (LayoutDumpMode()) {
