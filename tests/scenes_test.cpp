@@ -467,5 +467,40 @@ TEST(SceneDrawing, CleanupNoteIsCentredOnItsItem) {
     EXPECT_NEAR((left + right) / 2.0, 100.0, 3.0);
 }
 
+// The capture note is drawn larger in the ideographic languages: the same
+// text is wider when the language is Japanese (size 14) than in English (11).
+int InkWidthOfCaptureNote(const wchar_t* language) {
+    LanguageScope scope(language);
+    Ui().texts[L"CaptureNote"] = L"HHHH";
+    FrameBitmap frame;
+    if (!frame.Ensure(200, 40)) return -1;
+    SceneItem item = TextItem(L"紧贴边缘，分毫不差", 168, 21, 14);
+    {
+        Canvas canvas;
+        if (!canvas.Begin(frame, 1.0f)) return -1;
+        canvas.Clear(0xFFFFFFFF);
+        DrawSceneText(canvas, item);
+        canvas.End();
+    }
+    int left = 200, right = -1;
+    for (int y = 0; y < 40; ++y) {
+        for (int x = 0; x < 200; ++x) {
+            if ((frame.PixelAt(x, y) & 0xFF) < 128) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+        }
+    }
+    return right - left + 1;
+}
+
+TEST(SceneDrawing, CaptureNoteSizeFollowsTheLanguage) {
+    const int english = InkWidthOfCaptureNote(L"english");
+    const int japanese = InkWidthOfCaptureNote(L"japanese");
+    ASSERT_GT(english, 10);
+    // 14 / 11 = 1.27; glyph rounding keeps it well above 1.15.
+    EXPECT_GT(japanese, english * 1.15) << english << " vs " << japanese;
+}
+
 }  // namespace
 }  // namespace lum
