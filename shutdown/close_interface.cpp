@@ -64,7 +64,8 @@ int32_t ProcessRunningImpl(const wchar_t* target, std::shared_ptr<ProcessGroup>*
         // new group's lines are logged.
         state.group.reset();
         state.targetKey.clear();
-        state.group = std::make_shared<ProcessGroup>(passed, [](const std::wstring& line) { WriteLogLine(line); });
+        state.group = std::make_shared<ProcessGroup>(
+            passed, [](const std::wstring& line) { WriteLogLine(line); }, CloseInterfaceProcessApi());
         state.targetKey = std::move(key);
     }
     const int32_t running = Snapshot(*state.group);
@@ -160,6 +161,11 @@ std::wstring BuildProcessReport() {
 }
 
 int32_t ClosingPhase() { return State().closingPhase; }
+
+ProcessApi& CloseInterfaceProcessApi() {
+    static ProcessApi api = SystemProcessApi();
+    return api;
+}
 
 }  // namespace lum
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "shutdown/process_api.h"
 #include "shutdown/process_record.h"
 
 namespace lum {
@@ -24,5 +25,8 @@ std::wstring BuildProcessReport();
 std::wstring BuildProcessReport(const std::vector<ProcessRecord>& records, uint32_t scanError);
 // The shutdown phase the closing dialog shows: 1 graceful, 2 force, else verify.
 int32_t ClosingPhase();
+// The process calls of the groups that the close interface creates: the real
+// calls, unless a test has replaced some of them.
+ProcessApi& CloseInterfaceProcessApi();
 
 }  // namespace lum

@@ -4,8 +4,10 @@
 // times, access errors, the clock).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <map>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -872,4 +874,107 @@ TEST_F(ReportTextTest, ReportListsRecordsWithPathsBetweenLineBreaks) {
     EXPECT_EQ(lum::BuildProcessReport({}, 1168), L"Unable to check processes. Error 1168");
     lum::Ui().texts.clear();
     EXPECT_EQ(lum::BuildProcessReport({}, 0), L"ProcessNone");
+}
+
+// --- The close exports on the scripted table ----------------------------------
+// The test program's own copy of the exports (linked from the library), with
+// the close interface's process calls replaced.
+
+namespace {
+
+std::vector<std::wstring> TakeLinkedLog() {
+    std::vector<std::wstring> lines;
+    for (;;) {
+        const int32_t length = LumUI_ReadLog(nullptr, 0);
+        if (length <= 0) break;
+        std::wstring line(static_cast<size_t>(length) + 1, L'\0');
+        if (LumUI_ReadLog(line.data(), length + 1) != length) break;
+        lines.push_back(line.substr(22, static_cast<size_t>(length) - 22));
+    }
+    return lines;
+}
+
+int g_linkedNotifications = 0;
+int32_t __stdcall CountLinkedNotification() {
+    ++g_linkedNotifications;
+    return 0;
+}
+
+class CloseExportsTest : public ReportTextTest {
+protected:
+    void SetUp() override {
+        ReportTextTest::SetUp();
+        saved_ = lum::CloseInterfaceProcessApi();
+        lum::CloseInterfaceProcessApi() = sys_.Api();
+        lum::ReleaseProcessShutdown();
+        LumUI_ConfigureLog(nullptr, &CountLinkedNotification);
+        TakeLinkedLog();
+        g_linkedNotifications = 0;
+        AddSetupChain(sys_);
+    }
+    void TearDown() override {
+        lum::ReleaseProcessShutdown();
+        lum::CloseInterfaceProcessApi() = saved_;
+        LumUI_ConfigureLog(nullptr, nullptr);
+        TakeLinkedLog();
+        ReportTextTest::TearDown();
+    }
+    FakeSystem sys_;
+    lum::ProcessApi saved_;
+};
+
+}  // namespace
+
+TEST_F(CloseExportsTest, ATimedOutCloseReportsTheMembersLeftWithTheirErrors) {
+    const size_t main = sys_.Start(50, 900, kTarget);
+    sys_.At(main).terminateError = ERROR_ACCESS_DENIED;
+    const size_t helper = sys_.Start(51, 50, L"C:\\Other\\helper.exe");
+    sys_.At(helper).windows = {0x30};
+    lum::Ui().processListPage = 2;
+
+    EXPECT_EQ(LumUI_ProcessRunning(kTarget.c_str()), 2);
+    EXPECT_EQ(lum::Ui().processListPage, 0);
+    EXPECT_EQ(lum::ReportRecordCount(), 2u);
+    EXPECT_EQ(lum::BuildProcessReport(), L"Lumora.exe (PID 50) \u2014 Running\r\n" + kTarget +
+                                             L"\r\nhelper.exe (PID 51) \u2014 Running\r\nC:\\Other\\helper.exe");
+    EXPECT_EQ(g_linkedNotifications, 1);
+
+    EXPECT_EQ(LumUI_CloseApplication(kTarget.c_str()), 0);
+    const auto lines = TakeLinkedLog();
+    const ptrdiff_t headless = std::find(lines.begin(), lines.end(),
+                                         L"Closing application without UI (silent/headless caller).") -
+                               lines.begin();
+    ASSERT_LT(static_cast<size_t>(headless), lines.size());
+    EXPECT_EQ(lines[headless + 1], L"Resetting shutdown attempt flags");
+    EXPECT_EQ(lines.back().rfind(L"Shutdown timed out; elapsedMs=", 0), 0u);
+    // The scan of the close, the graceful and force phases, the result.
+    EXPECT_EQ(g_linkedNotifications, 1 + 1 + 2 + 1);
+    ASSERT_EQ(lum::ReportRecords().size(), 1u);
+    EXPECT_EQ(lum::BuildProcessReport(), L"Lumora.exe (PID 50) \u2014 Could not close \u00B7 Error 5\r\n" + kTarget);
+    wchar_t buffer[8];
+    EXPECT_EQ(LumUI_GetProcessReport(buffer, 8), 7);
+    EXPECT_EQ(std::wstring(buffer), L"Lumora.");
+}
+
+TEST_F(CloseExportsTest, AShutdownThatThrowsReportsError31) {
+    sys_.Start(50, 900, kTarget);
+    lum::CloseInterfaceProcessApi().sleep = [](DWORD) { throw std::runtime_error("broken clock"); };
+    EXPECT_EQ(LumUI_CloseApplication(kTarget.c_str()), 0);
+    const auto lines = TakeLinkedLog();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), L"Shutdown worker threw an exception; error=" + lum::FormatErrorText(31));
+    EXPECT_TRUE(lum::ReportRecords().empty());
+    EXPECT_EQ(lum::BuildProcessReport(), L"Unable to check processes. Error 31");
+
+    // Scan failures reach the report the same way, and a later scan clears them.
+    lum::CloseInterfaceProcessApi() = sys_.Api();
+    lum::ReleaseProcessShutdown();
+    sys_.snapshotError = ERROR_NOT_ENOUGH_MEMORY;
+    EXPECT_EQ(LumUI_ProcessRunning(kTarget.c_str()), -1);
+    EXPECT_EQ(lum::BuildProcessReport(), L"Unable to check processes. Error 8");
+    sys_.snapshotError = 0;
+    EXPECT_EQ(LumUI_ProcessRunning(kTarget.c_str()), 1);
+    EXPECT_EQ(lum::ReportRecordCount(), 1u);
+    lum::ReleaseProcessShutdown();
+    EXPECT_EQ(lum::BuildProcessReport(), L"No related processes found.");
 }
