@@ -505,12 +505,14 @@ constexpr auto kInstalling = Join(
     Shape(Upright(659.0f, 99.5f), kFolderGlyph, kAccentSoft),
     Oval(Upright(596.0f, 98.0f), 5.0f, 5.0f, kAccentSoft),
     Oval(Upright(588.0f, 108.0f), 3.5f, 3.5f, kBlueTint),
-    // 25-29: two finished rows and a sparkle.
+    // 25-29: a finished step and the one in progress.
     Oval(Upright(kAppX + 18.0f, kAppY + 100.0f), 14.0f, 14.0f, kPale),
     Line(Upright(kAppX + 21.5f, kAppY + 104.5f), L"M 0 2.6 L 2.4 5 L 7 0.2", kAccent, 1.5f),
     Box(Upright(kAppX + 40.0f, kAppY + 104.0f), 96.0f, 6.0f, 3.0f, kPlaceholder),
-    Box(Upright(kAppX + 40.0f, kAppY + 124.0f), 70.0f, 6.0f, 3.0f, kPlaceholderLight),
-    Shape(Upright(448.0f, 240.0f), kSparkle, kAccentSoft)));
+    Line(Upright(kAppX + 18.0f, kAppY + 120.0f),
+         L"M 7 1.5 C 10.04 1.5 12.5 3.96 12.5 7 C 12.5 10.04 10.04 12.5 7 12.5 C 3.96 12.5 1.5 10.04 1.5 7",
+         kAccent, 1.6f),
+    Box(Upright(kAppX + 40.0f, kAppY + 124.0f), 70.0f, 6.0f, 3.0f, kPlaceholderLight)));
 
 constexpr auto kUninstalling = Join(
     kProgressBackdrop,  // 0-10
