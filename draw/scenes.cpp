@@ -190,11 +190,27 @@ constexpr const wchar_t* kSparkle =
     L"M 8 0 C 8.6 4.6 11.4 7.4 16 8 C 11.4 8.6 8.6 11.4 8 16 C 7.4 11.4 4.6 8.6 0 8 "
     L"C 4.6 7.4 7.4 4.6 8 0 Z";
 
+// The same sparkle in 10 x 10 and 8 x 8 boxes.
+constexpr const wchar_t* kSparkleSmall =
+    L"M 5 0 C 5.4 2.9 7.1 4.6 10 5 C 7.1 5.4 5.4 7.1 5 10 C 4.6 7.1 2.9 5.4 0 5 C 2.9 4.6 4.6 2.9 5 0 Z";
+constexpr const wchar_t* kSparkleTiny =
+    L"M 4 0 C 4.3 2.3 5.7 3.7 8 4 C 5.7 4.3 4.3 5.7 4 8 C 3.7 5.7 2.3 4.3 0 4 C 2.3 3.7 3.7 2.3 4 0 Z";
+
+// A larger folder (24 x 20), filled.
+constexpr const wchar_t* kFolderLarge =
+    L"M 0 3 C 0 1.3 1.3 0 3 0 L 8.6 0 L 11.6 3 L 21 3 C 22.7 3 24 4.3 24 6 L 24 17 C 24 18.7 22.7 20 21 20 "
+    L"L 3 20 C 1.3 20 0 18.7 0 17 Z";
+
+// The welcome note's badge mark (12 x 12): a small capture frame, stroked.
+constexpr const wchar_t* kNoteMark =
+    L"M 0 4 L 0 1.5 C 0 0.7 0.7 0 1.5 0 L 4 0 M 8 0 L 10.5 0 C 11.3 0 12 0.7 12 1.5 L 12 4 "
+    L"M 12 8 L 12 10.5 C 12 11.3 11.3 12 10.5 12 L 8 12 M 4 12 L 1.5 12 C 0.7 12 0 11.3 0 10.5 L 0 8";
+
 // A check mark (13 x 10) for white-on-blue badges, stroked.
 constexpr const wchar_t* kCheck = L"M 0 5 L 4.5 9.5 L 13 0.5";
 
-// The four corners of a capture frame as one stroked outline, in a w x h box
-// (the complete illustration's screenshot, 204 x 116).
+// The four corners of a capture frame as one stroked outline around the
+// complete illustration's screenshot (a 204 x 116 box).
 constexpr const wchar_t* kShotFrame =
     L"M 0 14 L 0 4 C 0 1.8 1.8 0 4 0 L 14 0 M 190 0 L 200 0 C 202.2 0 204 1.8 204 4 L 204 14 "
     L"M 204 102 L 204 112 C 204 114.2 202.2 116 200 116 L 190 116 M 14 116 L 4 116 "
@@ -226,13 +242,13 @@ constexpr const wchar_t* kHillBack =
 constexpr const wchar_t* kHillFront =
     L"M 0 72 L 0 58 C 39.53 42 73.41 44 111.06 56 C 141.18 66 167.53 54 192 50 L 192 72 Z";
 
-// The app tile's white mark (26 x 26), stroked: the four frame corners and a dot.
+// The app tile's white mark (26 x 26), stroked: the four corners of a frame.
 constexpr const wchar_t* kTileMark =
     L"M 1 8 L 1 4.5 C 1 2.6 2.6 1 4.5 1 L 8 1 M 18 1 L 21.5 1 C 23.4 1 25 2.6 25 4.5 L 25 8 "
     L"M 25 18 L 25 21.5 C 25 23.4 23.4 25 21.5 25 L 18 25 M 8 25 L 4.5 25 C 2.6 25 1 23.4 1 21.5 L 1 18";
 
-// A dashed ring segment pattern would need dashes; the leaving card of the
-// uninstall illustration is outlined with short strokes instead.
+// The place a leaving card stood (168 x 126), outlined with short strokes: the
+// shared stroke style has no dashes, so the dashes are drawn one by one.
 constexpr const wchar_t* kGhostOutline =
     L"M 12 0 L 30 0 M 44 0 L 62 0 M 76 0 L 94 0 M 108 0 L 126 0 M 140 0 L 156 0 "
     L"M 168 12 L 168 30 M 168 44 L 168 62 M 168 76 L 168 94 M 168 106 L 168 114 "
@@ -329,7 +345,7 @@ constexpr SceneItem kWelcome[] = {
     // 51-56: the note.
     Shadowed(Box(kWelcomeNote, 212.0f, 62.0f, 8.0f, kWhite, kCardBorder, 1.0f), 0.0f, 8.0f, 14.0f, 0.10f),
     Oval(kWelcomeNote.At(12.0f, 12.0f), 22.0f, 22.0f, kAccent),
-    Line(kWelcomeNote.At(17.0f, 17.0f), L"M 0 4 L 0 1.5 C 0 0.7 0.7 0 1.5 0 L 4 0 M 8 0 L 10.5 0 C 11.3 0 12 0.7 12 1.5 L 12 4 M 12 8 L 12 10.5 C 12 11.3 11.3 12 10.5 12 L 8 12 M 4 12 L 1.5 12 C 0.7 12 0 11.3 0 10.5 L 0 8", kWhite, 1.6f),
+    Line(kWelcomeNote.At(17.0f, 17.0f), kNoteMark, kWhite, 1.6f),
     Shape(Upright(640.0f, 66.0f), kSparkle, kAccentSoft),
     Label(kWelcomeNote.At(42.0f, 11.0f), L"智能框选", 160.0f, 17.0f, 12.0f, kAccent),
     Label(kWelcomeNote.At(42.0f, 30.0f), L"紧贴边缘，分毫不差", 168.0f, 21.0f, 14.0f, kNavy),
@@ -386,7 +402,7 @@ constexpr SceneItem kComplete[] = {
     Label(Upright(462.0f, 331.0f), L"记录屏幕上的一切", 155.0f, 24.0f, 12.0f, kGrey),
     // 33-34: sparkles.
     Shape(Upright(668.0f, 70.0f), kSparkle, kAccent),
-    Shape(Upright(648.0f, 60.0f), L"M 4 0 C 4.3 2.3 5.7 3.7 8 4 C 5.7 4.3 4.3 5.7 4 8 C 3.7 5.7 2.3 4.3 0 4 C 2.3 3.7 3.7 2.3 4 0 Z", kAccentSoft),
+    Shape(Upright(648.0f, 60.0f), kSparkleTiny, kAccentSoft),
     // 35-39: the floating capture toolbar.
     Shadowed(Box(Upright(540.0f, 76.0f), 122.0f, 32.0f, 16.0f, kWhite, kCardBorder, 1.0f), 0.0f, 6.0f, 12.0f,
              0.10f),
@@ -437,7 +453,7 @@ constexpr auto kFarewell = Join(
     List(
     // 18-21: the kept data: a small folder card.
     Shadowed(Box(Upright(412.0f, 222.0f), 96.0f, 52.0f, 10.0f, kWhite, kCardBorder, 1.0f), 0.0f, 8.0f, 14.0f, 0.10f),
-    Shape(Upright(424.0f, 233.0f), L"M 0 3 C 0 1.3 1.3 0 3 0 L 8.6 0 L 11.6 3 L 21 3 C 22.7 3 24 4.3 24 6 L 24 17 C 24 18.7 22.7 20 21 20 L 3 20 C 1.3 20 0 18.7 0 17 Z", kBlueMid),
+    Shape(Upright(424.0f, 233.0f), kFolderLarge, kBlueMid),
     Box(Upright(456.0f, 237.0f), 40.0f, 5.0f, 2.5f, kPlaceholder),
     Box(Upright(456.0f, 248.0f), 26.0f, 5.0f, 2.5f, kPlaceholderLight),
     // 22-24: confetti.
@@ -458,7 +474,7 @@ constexpr auto kCleaned = Join(
     Box(Upright(462.0f, 240.0f), 32.0f, 5.0f, 2.5f, kPlaceholderLight),
     // 21-25: sparkles around the emblem.
     Shape(Upright(kEmblemCardX + 36.0f, kEmblemCardY + 22.0f), kSparkle, kAccent),
-    Shape(Upright(kEmblemCardX + 134.0f, kEmblemCardY + 70.0f), L"M 5 0 C 5.4 2.9 7.1 4.6 10 5 C 7.1 5.4 5.4 7.1 5 10 C 4.6 7.1 2.9 5.4 0 5 C 2.9 4.6 4.6 2.9 5 0 Z", kAccentSoft),
+    Shape(Upright(kEmblemCardX + 134.0f, kEmblemCardY + 70.0f), kSparkleSmall, kAccentSoft),
     Shape(Upright(444.0f, 70.0f), kSparkle, kAccentSoft),
     Oval(Upright(664.0f, 150.0f), 9.0f, 9.0f, 0, kBlueMid, 1.5f),
     Box(Upright(424.0f, 178.0f), 6.0f, 6.0f, 1.5f, kBlueMid)));

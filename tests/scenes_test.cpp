@@ -150,8 +150,8 @@ TEST(SceneTables, WelcomeSelectionAndCaptureNote) {
     EXPECT_EQ(note.fill, 0xFF172B45u);
 
     const auto texts = TextsOf(SceneWelcome);
-    for (const wchar_t* text : {L"项目资料", L"工作文档", L"需要的内容", L"窗口、控件、段落", L"自动识别区域",
-                                L"智能框选", L"紧贴边缘，分毫不差"}) {
+    for (const wchar_t* text : {L"项目资料", L"工作文档", L"需要的内容", L"窗口、控件、段落",
+                                L"自动识别区域", L"智能框选", L"紧贴边缘，分毫不差"}) {
         EXPECT_TRUE(Contains(texts, text)) << lumtest::Utf8(text);
     }
 }
