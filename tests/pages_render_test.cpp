@@ -11,6 +11,7 @@
 #include "draw/canvas.h"
 #include "host/scoped_win.h"
 #include "host/ui_state.h"
+#include "pages/dialogs.h"
 #include "test_support.h"
 
 using lumtest::Dll;
@@ -292,4 +293,50 @@ TEST(PagesRenderInternal, RenderPutsTheUiStateBack) {
     ASSERT_EQ(LumUI_Render(clear.c_str(), 13, 96), 1);
     EXPECT_EQ(ui.flags, static_cast<uint32_t>(lum::FlagDesktopShortcut)) << "the scenario's flag is taken back";
     EXPECT_EQ(ui.dialog, lum::DialogNone);
+}
+
+TEST(PagesRenderInternal, CloseFailedListPagesThroughFiveRecords) {
+    lum::ComScope com;
+    TempDir dir;
+    lum::Ui() = lum::UiState{};
+    LumUI_LoadLanguage(nullptr, L"english");
+    std::vector<lum::ProcessRecord> records(5);
+    for (size_t i = 0; i < records.size(); ++i) {
+        records[i].processId = static_cast<uint32_t>(4100 + i);
+        records[i].name = L"LumoraHelper" + std::to_wstring(i) + L".exe";
+        records[i].state = i % 2 ? lum::ProcessState::CloseFailed : lum::ProcessState::Running;
+        records[i].error = i % 2 ? 5u : 0u;
+    }
+    lum::SetDialogProcessRecordsForTesting(&records);
+
+    auto darkPixels = [](const Image& image, UINT left, UINT top, UINT right, UINT bottom) {
+        int count = 0;
+        for (UINT y = top; y < bottom; ++y) {
+            for (UINT x = left; x < right; ++x) count += Channel(image.At(x, y), 8) < 160 ? 1 : 0;
+        }
+        return count;
+    };
+    const std::wstring first = dir / L"first.png";
+    const std::wstring second = dir / L"second.png";
+    lum::Ui().processListPage = 0;
+    ASSERT_EQ(LumUI_Render(first.c_str(), 18, 96), 1);
+    lum::Ui().processListPage = 1;
+    ASSERT_EQ(LumUI_Render(second.c_str(), 18, 96), 1);
+    lum::SetDialogProcessRecordsForTesting(nullptr);
+    const Image one = LoadPng(first);
+    const Image two = LoadPng(second);
+    ASSERT_EQ(one.width, 720u);
+    ASSERT_EQ(two.width, 720u);
+
+    // Rows at y 205, 239 and 273: three on the first page, two on the second.
+    EXPECT_GT(darkPixels(one, 160, 273, 446, 291), 20);
+    EXPECT_GT(darkPixels(two, 160, 239, 446, 257), 20);
+    EXPECT_EQ(darkPixels(two, 160, 273, 446, 291), 0);
+    // "ProcessNext" only on the first page, "ProcessPrev" only on the second; the indicator on both.
+    EXPECT_GT(darkPixels(one, 468, 309, 560, 331), 0);
+    EXPECT_EQ(darkPixels(two, 468, 309, 560, 331), 0);
+    EXPECT_EQ(darkPixels(one, 160, 309, 252, 331), 0);
+    EXPECT_GT(darkPixels(two, 160, 309, 252, 331), 0);
+    EXPECT_GT(darkPixels(one, 276, 309, 444, 331), 0);
+    EXPECT_GT(darkPixels(two, 276, 309, 444, 331), 0);
 }
