@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "draw/icons.h"
 #include "draw/text_layout.h"
 
 namespace lum {
@@ -15,8 +16,12 @@ struct Factories {
     ComPtr<ID2D1StrokeStyle> roundCaps;
     ComPtr<IDWriteFactory> dwrite;
 };
+// The holders of process-lifetime COM objects are never destroyed by the C++
+// runtime: at process exit Direct2D and DirectWrite may already be gone, and
+// releasing into them from the loader's detach can hang. They are released
+// explicitly when the library is unloaded with FreeLibrary.
 Factories& SharedFactories() {
-    static Factories factories;
+    static Factories& factories = *new Factories;
     return factories;
 }
 
@@ -28,7 +33,7 @@ struct TargetPool {
     ComPtr<ID2D1SolidColorBrush> brush;
 };
 TargetPool& Pool() {
-    static TargetPool pool;
+    static TargetPool& pool = *new TargetPool;
     return pool;
 }
 
@@ -71,6 +76,15 @@ void ReleaseDrawingResources() {
     pool.brush.Reset();
     pool.target.Reset();
     ClearTextCaches();
+}
+
+void ReleaseDrawingObjectsAtUnload() {
+    ReleaseDrawingResources();
+    ClearPathGeometryCache();
+    Factories& f = SharedFactories();
+    f.dwrite.Reset();
+    f.roundCaps.Reset();
+    f.d2d.Reset();
 }
 
 bool& LayoutDumpMode() {

@@ -30,6 +30,9 @@ IDWriteFactory* DWriteFactory();
 ID2D1StrokeStyle* RoundCapStrokeStyle();
 // Empties the render-target pool and the text caches (LumUI_Destroy).
 void ReleaseDrawingResources();
+// Also releases the geometries and the factories: only when the library is
+// unloaded with FreeLibrary, never while the process is terminating.
+void ReleaseDrawingObjectsAtUnload();
 
 // Offline rendering: while on, animations are frozen and every DrawText that
 // overflows its box is appended to OverflowList().

@@ -39,6 +39,8 @@ const IconRecord* GetIconRecord(Icon icon);
 // The geometry of a path-data string ("M", "L", "C", "Z"), built once and
 // cached for the life of the library; null when it cannot be built.
 ID2D1PathGeometry* GetPathGeometry(const wchar_t* pathData);
+// Releases every cached geometry (library unload).
+void ClearPathGeometryCache();
 
 // Strokes an icon so that its design box maps onto the square (x, y, size).
 // A stroke width of exactly 0 means the icon's default width; the width is in

@@ -60,12 +60,15 @@ private:
     bool finite_ = true;
 };
 
-std::map<std::wstring, ComPtr<ID2D1PathGeometry>>& GeometryCache() {
-    static std::map<std::wstring, ComPtr<ID2D1PathGeometry>> cache;
+using GeometryMap = std::map<std::wstring, ComPtr<ID2D1PathGeometry>>;
+GeometryMap& GeometryCache() {
+    static GeometryMap& cache = *new GeometryMap;  // never destroyed at exit; see SharedFactories
     return cache;
 }
 
 }  // namespace
+
+void ClearPathGeometryCache() { GeometryCache().clear(); }
 
 bool ParsePathData(const wchar_t* pathData, ID2D1GeometrySink* sink) {
     if (!pathData || !sink) return true;

@@ -53,7 +53,7 @@ struct LayoutKeyLess {
 
 using LayoutMap = std::map<LayoutKey, ComPtr<IDWriteTextLayout>, LayoutKeyLess>;
 LayoutMap& LayoutCache() {
-    static LayoutMap cache;
+    static LayoutMap& cache = *new LayoutMap;  // released by ClearTextCaches, never at exit
     return cache;
 }
 

@@ -87,3 +87,26 @@ TEST(ExportRobustness, ReadLogWithOddSizesNeverLosesALine) {
     EXPECT_EQ(api.ReadLog(nullptr, INT_MAX), length);
     EXPECT_EQ(lumtest::DrainDllLog().size(), 1u);
 }
+
+// Setup programs often end without FreeLibrary; the process must still end
+// promptly after the library has drawn.
+TEST(ExportRobustness, ProcessThatDrewExitsWithoutFreeLibrary) {
+    lumtest::TempDir dir;
+    const std::wstring exe = lumtest::ExeDir() + L"lumfixture_render_exit.exe";
+    std::wstring commandLine = L"\"" + exe + L"\" \"" + (dir / L"frame.png") + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                 &startup, &process))
+        << ::GetLastError();
+    ::CloseHandle(process.hThread);
+    const DWORD waited = ::WaitForSingleObject(process.hProcess, 120000);
+    DWORD code = 0;
+    ::GetExitCodeProcess(process.hProcess, &code);
+    if (waited != WAIT_OBJECT_0) ::TerminateProcess(process.hProcess, 1);
+    ::CloseHandle(process.hProcess);
+    EXPECT_EQ(waited, WAIT_OBJECT_0) << "the process hung at exit";
+    EXPECT_EQ(code, 0u) << "the render inside the fixture failed";
+    EXPECT_FALSE(lumtest::ReadFileBytes(dir / L"frame.png").empty());
+}
