@@ -10,6 +10,7 @@
 // seven degrees, with a fine grid, the screen a capture is taken from. The
 // white cards in front of it stay upright.
 #include "draw/scenes.h"
+#include "draw/palette.h"
 
 #include <array>
 #include <iterator>
@@ -17,14 +18,8 @@
 namespace lum {
 namespace {
 
-// Palette of the illustrations.
-constexpr Argb kWhite = 0xFFFFFFFF;
-constexpr Argb kNavy = 0xFF172B45;
-constexpr Argb kGrey = 0xFF66768A;
-constexpr Argb kAccent = 0xFF3388FF;
+// Colours of the illustrations beyond the shared palette.
 constexpr Argb kAccentSoft = 0x593388FF;
-constexpr Argb kDarkAccent = 0xFF205FC0;
-constexpr Argb kPale = 0xFFEAF2FF;
 constexpr Argb kGridCard = 0xFFE6EEFC;
 constexpr Argb kGridLine = 0xFFCDDCF3;
 constexpr Argb kCardBorder = 0xFFE2E7EE;
@@ -330,7 +325,7 @@ constexpr SceneItem kWelcome[] = {
     Box(Upright(kWindowX + 184.0f, kWindowY + 43.0f), 26.0f, 5.0f, 2.5f, kBlueTint),
     Box(Upright(kWindowX + 184.0f, kWindowY + 69.0f), 26.0f, 5.0f, 2.5f, kPlaceholder),
     // 39-50: the smart selection, its content, handles and tag.
-    Box(Upright(kSelX, kSelY), kSelW, kSelH, 2.0f, kPale, kAccent, 1.5f),
+    Box(Upright(kSelX, kSelY), kSelW, kSelH, 2.0f, kPaleBlue, kAccent, 1.5f),
     Label(Upright(kSelX + 14.0f, kSelY + 10.0f), L"需要的内容", 145.0f, 20.0f, 13.0f, kNavy),
     Label(Upright(kSelX + 14.0f, kSelY + 30.0f), L"窗口、控件、段落", 145.0f, 28.0f, 10.0f, kGrey),
     Box(Upright(kSelX + 14.0f, kSelY + 66.0f), 52.0f, 32.0f, 4.0f, kBlueTint),
@@ -437,7 +432,7 @@ constexpr auto kFarewellBackdrop = List(
         Shadowed(Box(Upright(kEmblemCardX, kEmblemCardY), kEmblemCardW, kEmblemCardH, 12.0f, kWhite, kCardBorder,
                      1.0f),
                  0.0f, 10.0f, 18.0f, 0.10f),
-        Oval(Upright(kEmblemCardX + 52.0f, kEmblemCardY + 20.0f), 76.0f, 76.0f, kPale),
+        Oval(Upright(kEmblemCardX + 52.0f, kEmblemCardY + 20.0f), 76.0f, 76.0f, kPaleBlue),
         Line(Upright(kEmblemCardX + 66.0f, kEmblemCardY + 34.0f), kEmblem, kAccent, kEmblemStroke));
 
 constexpr auto kThanksBubble = List(
@@ -469,7 +464,7 @@ constexpr auto kCleaned = Join(
     List(
     // 17-19: a cleared card with a check badge where the data was.
     Shadowed(Box(Upright(412.0f, 222.0f), 96.0f, 52.0f, 10.0f, kWhite, kCardBorder, 1.0f), 0.0f, 8.0f, 14.0f, 0.10f),
-    Oval(Upright(424.0f, 234.0f), 28.0f, 28.0f, kPale),
+    Oval(Upright(424.0f, 234.0f), 28.0f, 28.0f, kPaleBlue),
     Line(Upright(431.5f, 243.0f), kCheck, kAccent, 2.2f),
     Box(Upright(462.0f, 240.0f), 32.0f, 5.0f, 2.5f, kPlaceholderLight),
     // 21-25: sparkles around the emblem.
@@ -522,7 +517,7 @@ constexpr auto kInstalling = Join(
     Oval(Upright(596.0f, 98.0f), 5.0f, 5.0f, kAccentSoft),
     Oval(Upright(588.0f, 108.0f), 3.5f, 3.5f, kBlueTint),
     // 25-29: a finished step and the one in progress.
-    Oval(Upright(kAppX + 18.0f, kAppY + 100.0f), 14.0f, 14.0f, kPale),
+    Oval(Upright(kAppX + 18.0f, kAppY + 100.0f), 14.0f, 14.0f, kPaleBlue),
     Line(Upright(kAppX + 21.5f, kAppY + 104.5f), L"M 0 2.6 L 2.4 5 L 7 0.2", kAccent, 1.5f),
     Box(Upright(kAppX + 40.0f, kAppY + 104.0f), 96.0f, 6.0f, 3.0f, kPlaceholder),
     Line(Upright(kAppX + 18.0f, kAppY + 120.0f),

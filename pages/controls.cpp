@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "draw/icons.h"
+#include "draw/palette.h"
 #include "host/value_animation.h"
 #include "pages/dialogs.h"
 #include "text/language_table.h"
@@ -12,12 +13,7 @@ namespace lum {
 
 namespace {
 
-constexpr Argb kWhite = 0xFFFFFFFF;
-constexpr Argb kPageBackground = 0xFFF6F2E9;
-constexpr Argb kNavy = 0xFF172B45;
-constexpr Argb kGrey = 0xFF66768A;
-constexpr Argb kAccent = 0xFF3388FF;
-constexpr Argb kAccentDeep = 0xFF185BBB;
+constexpr Argb kLinkPressed = 0xFF185BBB;
 
 // The legal line's texts, in the order they stand on the line.
 constexpr const wchar_t* kLegalKeys[4] = {L"LegalIntro", L"Terms", L"And", L"Privacy"};
@@ -226,7 +222,7 @@ void DrawLink(Canvas& canvas, const ControlRecord& record, const Rect& rc, float
     if (record.action == ActionLanguageMenu) {
         const float tw = MeasureTextKey(record.text, 12);
         const float x = rc.l + (w - tw - 22) / 2;
-        const Argb color = LerpColor(kAccent, kAccentDeep, m);
+        const Argb color = LerpColor(kAccent, kLinkPressed, m);
         DrawIcon(canvas, IconGlobe, x, rc.t + (ht - 16) / 2, 16, color);
         DrawLabel(canvas, record, x + 22, rc.t, tw, ht, 12, color, false, AlignLeading);
         return;
@@ -241,7 +237,7 @@ void DrawLink(Canvas& canvas, const ControlRecord& record, const Rect& rc, float
         return;
     }
     const bool legal = record.action == ActionTerms || record.action == ActionPrivacy;
-    const Argb color = legal ? LerpColor(kAccent, kAccentDeep, m) : LerpColor(kGrey, kAccent, m);
+    const Argb color = legal ? LerpColor(kAccent, kLinkPressed, m) : LerpColor(kGrey, kAccent, m);
     const float size = legal ? Ui().legal.fontSize : 12.0f;
     const bool chevron = record.action == ActionUninstallInstead || record.action == ActionWebsite ||
                          record.action == ActionErrorDetails;

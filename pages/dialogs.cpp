@@ -4,6 +4,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "draw/palette.h"
 #include "draw/scenes.h"
 #include "host/ui_state.h"
 #include "host/value_animation.h"
@@ -14,12 +15,6 @@ namespace lum {
 
 namespace {
 
-constexpr Argb kCardBackground = 0xFFF6F2E9;
-constexpr Argb kWhite = 0xFFFFFFFF;
-constexpr Argb kNavy = 0xFF172B45;
-constexpr Argb kGrey = 0xFF66768A;
-constexpr Argb kAccent = 0xFF3388FF;
-constexpr Argb kDanger = 0xFFC34747;
 constexpr Argb kDimLayer = 0x55172B45;
 
 constexpr float kCardLeft = 120.0f;
@@ -146,7 +141,7 @@ void DrawDialog(Canvas& canvas, bool drawControls) {
     if (!DialogCardOf(ui.dialog, &card)) return;
     const float top = card.top;
     canvas.SoftShadow(kCardLeft, top + 5, kCardWidth, card.height, 24, 0.16f);
-    canvas.RoundRect(kCardLeft, top, kCardWidth, card.height, kCardBackground, 6, 0, 0);
+    canvas.RoundRect(kCardLeft, top, kCardWidth, card.height, kPageBackground, 6, 0, 0);
     DrawIcon(canvas, card.icon, 148, top + 28, 24, card.iconColor);
     canvas.DrawTextKey(card.titleKey, 182, top + 24, 390, 32, 21, kNavy, true, AlignLeading);
 

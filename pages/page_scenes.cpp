@@ -1,6 +1,7 @@
 #include "pages/page_scenes.h"
 
 #include "draw/icons.h"
+#include "draw/palette.h"
 #include "draw/scenes.h"
 #include "host/ui_state.h"
 #include "pages/controls.h"
@@ -12,18 +13,6 @@ namespace lum {
 
 namespace {
 
-constexpr Argb kBackground = 0xFFF6F2E9;
-constexpr Argb kNavy = 0xFF172B45;
-constexpr Argb kGrey = 0xFF66768A;
-constexpr Argb kAccent = 0xFF3388FF;
-constexpr Argb kAccentDeep = 0xFF205FC0;
-constexpr Argb kDanger = 0xFFC34747;
-constexpr Argb kDivider = 0xFFDDDDE2;
-constexpr Argb kFieldBorder = 0xFFD5DCE7;
-constexpr Argb kErrorCardBorder = 0xFFE8C6C0;
-constexpr Argb kPaleBlue = 0xFFEAF2FF;
-constexpr Argb kWindowBorder = 0xFFB8C2CF;
-constexpr Argb kWhite = 0xFFFFFFFF;
 
 // The product name is a literal in every language.
 constexpr const wchar_t* kProductName = L"Lumora";
@@ -225,7 +214,7 @@ void PageHeading(Canvas& canvas, const wchar_t* titleKey, const wchar_t* bodyKey
 
 void DrawPage(Canvas& canvas, bool drawControls) {
     const UiState& ui = Ui();
-    canvas.Clear(kBackground);
+    canvas.Clear(kPageBackground);
 
     DrawScene(canvas, SceneLogo, 16, 11, 0.208333f);
     canvas.DrawTextKey(WindowTitleKey(ui.page), 44, 9, 430, 22, 12, kGrey, false, AlignLeading);

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "draw/icons.h"
+#include "draw/palette.h"
 #include "draw/scenes.h"
 #include "host/ui_state.h"
 #include "host/value_animation.h"
@@ -13,10 +14,6 @@ namespace lum {
 
 namespace {
 
-constexpr Argb kBackground = 0xFFF6F2E9;
-constexpr Argb kNavy = 0xFF172B45;
-constexpr Argb kGrey = 0xFF66768A;
-constexpr Argb kAccent = 0xFF3388FF;
 
 constexpr float kBarLeft = 40.0f;
 constexpr float kBarWidth = 640.0f;
@@ -99,8 +96,8 @@ void DrawProgressPage(Canvas& canvas, bool uninstall) {
 void DrawProgressBand(Canvas& canvas) {
     const UiState& ui = Ui();
     if (ui.dialog != DialogNone || (ui.page != PageInstalling && ui.page != PageUninstalling)) return;
-    canvas.FillRect(596, 302, 84, 37, kBackground);
-    canvas.FillRect(40, 340, 640, 54, kBackground);
+    canvas.FillRect(596, 302, 84, 37, kPageBackground);
+    canvas.FillRect(40, 340, 640, 54, kPageBackground);
     DrawProgressBar(canvas, ui.page == PageUninstalling);
 }
 

@@ -130,7 +130,9 @@ TEST_F(PathGeometryTest, MinusSignIsOneOpenFigureWithOneLine) {
     EXPECT_FLOAT_EQ(bounds.right, 10.0f);
     EXPECT_FLOAT_EQ(bounds.top, 0.0f);
     EXPECT_FLOAT_EQ(bounds.bottom, 0.0f);
-    if (const auto streamed = Streamed(geometry)) EXPECT_EQ(*streamed, "B(0,0) L(10,0) O");
+    if (const auto streamed = Streamed(geometry)) {
+        EXPECT_EQ(*streamed, "B(0,0) L(10,0) O");
+    }
 }
 
 TEST_F(PathGeometryTest, PairsAfterMoveContinueAsLines) {

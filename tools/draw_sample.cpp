@@ -13,6 +13,7 @@
 
 #include "draw/canvas.h"
 #include "draw/icons.h"
+#include "draw/palette.h"
 #include "draw/png_writer.h"
 #include "draw/scenes.h"
 #include "host/scoped_win.h"
@@ -20,11 +21,6 @@
 namespace lum {
 namespace {
 
-constexpr Argb kBackground = 0xFFF6F2E9;
-constexpr Argb kNavy = 0xFF172B45;
-constexpr Argb kGrey = 0xFF66768A;
-constexpr Argb kAccent = 0xFF3388FF;
-constexpr Argb kBoxOutline = 0xFFE8C6C0;
 
 const wchar_t* const kIconNames[kIconCount] = {L"Minimize", L"Close",  L"Chevron",  L"Folder",
                                                L"Check",    L"Globe",  L"Shield",   L"Trash",
@@ -47,7 +43,7 @@ bool Render(const std::wstring& path, float width, float height, float scale, Dr
             std::fwprintf(stderr, L"cannot begin drawing (Direct2D unavailable?)\n");
             return false;
         }
-        canvas.Clear(kBackground);
+        canvas.Clear(kPageBackground);
         draw(canvas);
     }
     if (!WritePng(frame, path)) {
@@ -127,7 +123,7 @@ bool DrawTextSample(const std::wstring& path, float scale) {
     };
     return Render(path, 720, 320, scale, [&](Canvas& canvas) {
         for (const Sample& s : kSamples) {
-            canvas.RoundRect(s.x, s.y, s.w, s.h, 0xFFFFFFFF, 0, kBoxOutline, 1);
+            canvas.RoundRect(s.x, s.y, s.w, s.h, 0xFFFFFFFF, 0, kErrorCardBorder, 1);
             canvas.DrawText(s.text, s.x, s.y, s.w, s.h, s.size, kNavy, s.semibold, s.align, s.fit);
         }
         const float width = MeasureTextKey(L"Lumora", 20);

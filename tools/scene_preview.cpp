@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "draw/canvas.h"
+#include "draw/palette.h"
 #include "draw/png_writer.h"
 #include "draw/scenes.h"
 #include "host/ui_state.h"
@@ -23,10 +24,6 @@ namespace {
 
 using namespace lum;
 
-constexpr Argb kBackground = 0xFFF6F2E9;
-constexpr Argb kNavy = 0xFF172B45;
-constexpr Argb kGrey = 0xFF66768A;
-constexpr Argb kDivider = 0xFFDDDDE2;
 
 struct SketchText {
     const wchar_t* key;
@@ -99,7 +96,7 @@ std::vector<Preview> Previews() {
 
 // Draws the parts of the page frame that frame the illustration.
 void DrawSketch(Canvas& canvas, const Preview& preview) {
-    canvas.Clear(kBackground);
+    canvas.Clear(kPageBackground);
     DrawScene(canvas, SceneLogo, 16, 11, 0.208333f);
     canvas.DrawTextKey(L"SetupTitle", 44, 9, 430, 22, 12, kGrey, false, AlignLeading);
     for (const SketchText& text : preview.texts) {
@@ -118,7 +115,7 @@ void DrawSketch(Canvas& canvas, const Preview& preview) {
 }
 
 void DrawLogoSheet(Canvas& canvas) {
-    canvas.Clear(kBackground);
+    canvas.Clear(kPageBackground);
     DrawScene(canvas, SceneLogo, 40, 40, 2.0f);
     DrawScene(canvas, SceneLogo, 260, 40, 1.0f);
     DrawScene(canvas, SceneLogo, 380, 40, 0.5f);
