@@ -6,6 +6,7 @@
 #include <wincodec.h>
 
 #include <cmath>
+#include <initializer_list>
 #include <string>
 #include <thread>
 #include <vector>
@@ -25,6 +26,14 @@ constexpr Argb kBlack = 0xFF000000;
 
 uint32_t Rgb(const FrameBitmap& frame, int x, int y) { return frame.PixelAt(x, y) & 0xFFFFFFu; }
 int Channel(uint32_t rgb, int shift) { return static_cast<int>((rgb >> shift) & 0xFFu); }
+
+struct Probe {
+    int x, y;
+    uint32_t rgb;
+};
+void ExpectPixels(const FrameBitmap& frame, std::initializer_list<Probe> probes) {
+    for (const Probe& p : probes) EXPECT_EQ(Rgb(frame, p.x, p.y), p.rgb) << p.x << ", " << p.y;
+}
 
 // Ink of a region against white: the summed darkness of its pixels and the
 // inclusive box around every noticeably dark one (left < 0: none).
@@ -86,7 +95,9 @@ TEST(LerpColorTest, BlendsEveryByteRoundsHalfUpAndClampsT) {
         {0xFF112233, 0x80AABBCC, 1.0f, 0x80AABBCC},  {0xFF112233, 0x80AABBCC, 7.5f, 0x80AABBCC},
         {0xFF112233, 0x80AABBCC, std::nanf(""), 0xFF112233},
     };
-    for (const Row& row : rows) EXPECT_EQ(LerpColor(row.a, row.b, row.t), row.expected) << std::hex << row.a << " " << row.t;
+    for (const Row& row : rows) {
+        EXPECT_EQ(LerpColor(row.a, row.b, row.t), row.expected) << std::hex << row.a << " " << row.b << " " << row.t;
+    }
 }
 
 TEST_F(CanvasTest, RoundRectFillsAndStrokesColourZeroSkipsItsHalfAndLines) {
@@ -96,20 +107,11 @@ TEST_F(CanvasTest, RoundRectFillsAndStrokesColourZeroSkipsItsHalfAndLines) {
     canvas_.RoundRect(10, 70, 80, 40, 0xFF3388FF, 6, 0, 2);   // fill only
     canvas_.DrawLine(110, 90, 190, 90, kBlack, 2);
     canvas_.End();
-    EXPECT_EQ(Rgb(frame_, 50, 30), 0x3388FFu);
-    EXPECT_EQ(Rgb(frame_, 9, 30), 0xC34747u);  // the stroke straddles the edge
-    EXPECT_EQ(Rgb(frame_, 10, 30), 0xC34747u);
-    EXPECT_EQ(Rgb(frame_, 50, 49), 0xC34747u);
-    EXPECT_EQ(Rgb(frame_, 7, 30), 0xFFFFFFu);
-    EXPECT_EQ(Rgb(frame_, 50, 53), 0xFFFFFFu);
-    EXPECT_EQ(Rgb(frame_, 150, 30), 0xFFFFFFu);
-    EXPECT_EQ(Rgb(frame_, 110, 30), 0xC34747u);
-    EXPECT_EQ(Rgb(frame_, 150, 89), 0x000000u);  // the line covers y 89..91
-    EXPECT_EQ(Rgb(frame_, 150, 90), 0x000000u);
-    EXPECT_EQ(Rgb(frame_, 150, 93), 0xFFFFFFu);
-    EXPECT_EQ(Rgb(frame_, 50, 90), 0x3388FFu);
-    EXPECT_EQ(Rgb(frame_, 10, 90), 0x3388FFu);
-    EXPECT_EQ(Rgb(frame_, 9, 90), 0xFFFFFFu);  // no stroke outside the fill
+    // The stroke straddles the edge; the fill-only shape has no stroke outside its fill.
+    ExpectPixels(frame_, {{50, 30, 0x3388FF}, {9, 30, 0xC34747}, {10, 30, 0xC34747}, {50, 49, 0xC34747},
+                          {7, 30, 0xFFFFFF}, {50, 53, 0xFFFFFF}, {150, 30, 0xFFFFFF}, {110, 30, 0xC34747},
+                          {50, 90, 0x3388FF}, {10, 90, 0x3388FF}, {9, 90, 0xFFFFFF}});
+    ExpectPixels(frame_, {{150, 89, 0x000000}, {150, 90, 0x000000}, {150, 93, 0xFFFFFF}});  // line: y 89..91
 }
 
 TEST(SoftShadowRingTest, TenRingsOfNavyOutermostFaintest) {
@@ -236,16 +238,12 @@ TEST_F(CanvasTest, SceneItemsUseTheirTransformThenScaleThenOffset) {
     canvas_.End();
     EXPECT_FLOAT_EQ(after._11, 1.0f);
     EXPECT_FLOAT_EQ(after._31, 0.0f);
-    EXPECT_EQ(Rgb(frame_, 150, 100), 0xFF0000u);  // (10 + 15, 20 + 5) * 2 + (100, 50)
-    EXPECT_EQ(Rgb(frame_, 118, 100), 0xFFFFFFu);
-    EXPECT_EQ(Rgb(frame_, 140, 150), 0x00AA00u);  // ellipse centre (20, 50)
-    EXPECT_EQ(Rgb(frame_, 230, 60), 0x0000FFu);   // path square (60..70, 0..10)
-    EXPECT_EQ(Rgb(frame_, 220, 60), 0x000000u);   // its outline, 2 pixels wide
-    EXPECT_EQ(Rgb(frame_, 230, 140), 0xFFFFFFu);  // the white card
-    EXPECT_LT(Channel(Rgb(frame_, 212, 140), 16), 240);  // its shadow, 10 units out
-    EXPECT_EQ(Rgb(frame_, 296, 70), 0xFF00FFu);   // turned: x 96..100, y 0..20
-    EXPECT_EQ(Rgb(frame_, 310, 70), 0xFFFFFFu);
-    EXPECT_EQ(Rgb(frame_, 350, 180), 0x00FFFFu);  // drawn after the broken path
+    // The red box at (10 + 15, 20 + 5) * 2 + (100, 50); the ellipse centre (20, 50); the path square and its
+    // 2-pixel outline; the white card; the turned box at x 96..100, y 0..20; the box after the broken path.
+    ExpectPixels(frame_, {{150, 100, 0xFF0000}, {118, 100, 0xFFFFFF}, {140, 150, 0x00AA00}, {230, 60, 0x0000FF},
+                          {220, 60, 0x000000}, {230, 140, 0xFFFFFF}, {296, 70, 0xFF00FF}, {310, 70, 0xFFFFFF},
+                          {350, 180, 0x00FFFF}});
+    EXPECT_LT(Channel(Rgb(frame_, 212, 140), 16), 240);  // the card's shadow, 10 units out
 }
 
 constexpr wchar_t kLongText[] =
@@ -323,7 +321,7 @@ TEST_F(CanvasTest, LayoutCacheSharesEqualKeysAndEmptiesWhenFull) {
     ClearTextCaches();
     Start(64, 32);
     canvas_.DrawText(L"key", 0, 0, 60, 30, 10, kBlack, false, 0, true);
-    canvas_.DrawText(L"key", 4, 2, 60, 30, 10, 0xFF3388FF, false, 0, true);  // colour and position are not in the key
+    canvas_.DrawText(L"key", 4, 2, 60, 30, 10, 0xFF3388FF, false, 0, true);  // colour and place: not in the key
     EXPECT_EQ(TextLayoutCacheSize(), 1u);
     canvas_.DrawText(L"key", 0, 0, 60, 30, 10, kBlack, true, 0, true);  // weight, alignment, fit, box
     canvas_.DrawText(L"key", 0, 0, 60, 30, 10, kBlack, false, 1, true);  // and size are

@@ -115,17 +115,8 @@ TEST(SceneText, DesignTextsResolveToTheirKeys) {
     for (const auto& [design, key] : rows) EXPECT_EQ(ResolveSceneText(design), key) << lumtest::Utf8(key);
 }
 
-SceneItem TextItem(const wchar_t* text, float w, float h, float size) {
-    SceneItem item{};
-    item.kind = ItemText;
-    item.m11 = item.m22 = 1.0f;
-    item.path = L"";
-    item.text = text;
-    item.width = w;
-    item.height = h;
-    item.fontSize = size;
-    item.fill = 0xFF172B45;
-    return item;
+SceneItem TextItem(const wchar_t* text, float width, float height, float fontSize) {
+    return {ItemText, 1, 0, 0, 1, 0, 0, width, height, 0, 0xFF172B45, 0, 0, L"", text, fontSize, 0, 0, 0, 0, 0};
 }
 
 // The capture note is drawn larger in the ideographic languages; the
