@@ -1,6 +1,6 @@
 // The control lists of every page, dialog and menu, built from the linked
-// UiState, and the pure rules around them (legal line, arrows, surfaces,
-// process-list paging, progress percentages).
+// UiState, and the pure rules around them (legal line, arrows, process-list
+// paging, progress percentages).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -51,7 +51,7 @@ void ExpectRecord(const ControlRecord& actual, const Expected& expected) {
     EXPECT_EQ(actual.action, expected.action);
     EXPECT_EQ(actual.kind, expected.kind);
     EXPECT_EQ(actual.window, nullptr);
-    EXPECT_FALSE(actual.hovered);
+    EXPECT_FLOAT_EQ(actual.hover.to + actual.press.to + actual.focus.to, 0.0f) << "animations start at rest";
 }
 
 void ExpectList(const std::vector<ControlRecord>& actual, const std::vector<Expected>& expected) {
@@ -59,87 +59,95 @@ void ExpectList(const std::vector<ControlRecord>& actual, const std::vector<Expe
     for (size_t i = 0; i < expected.size(); ++i) ExpectRecord(actual[i], expected[i]);
 }
 
-const Expected kMinimize{L"", 624, 1, 44, 42, ActionMinimize, KindMinimize};
-const Expected kClose{L"", 668, 1, 51, 42, ActionClose, KindClose};
-
-std::vector<ProcessRecord> Records(size_t count) {
-    std::vector<ProcessRecord> records(count);
-    for (size_t i = 0; i < count; ++i) {
-        records[i].processId = static_cast<uint32_t>(100 + i);
-        records[i].name = L"lumora-" + std::to_wstring(i) + L".exe";
-    }
-    return records;
-}
-
 }  // namespace
 
-TEST_F(ControlsTest, FixedPagesMatchTheirTables) {
-    ExpectList(Build(PageOptions), {kMinimize, kClose,
-                                    {L"Browse", 580, 177, 100, 44, ActionBrowse, KindSecondary},
-                                    {L"Desktop", 40, 242, 600, 28, ActionToggleDesktop, KindCheckBox},
-                                    {L"Back", 348, 422, 112, 44, ActionBack, KindSecondary},
-                                    {L"StartInstall", 476, 422, 204, 44, ActionStart, KindPrimary}});
-    ExpectList(Build(PageOptionsPathError), {kMinimize, kClose,
-                                             {L"Browse", 580, 177, 100, 44, ActionBrowse, KindSecondary},
-                                             {L"Desktop", 40, 286, 600, 28, ActionToggleDesktop, KindCheckBox},
-                                             {L"Back", 348, 422, 112, 44, ActionBack, KindSecondary},
-                                             {L"StartInstall", 476, 422, 204, 44, ActionStart, KindDisabled}});
-    ExpectList(Build(PageInstalling),
-               {kMinimize, kClose, {L"CancelInstall", 532, 422, 148, 44, ActionCancel, KindSecondary}});
-    ExpectList(Build(PageInstalled), {kMinimize, kClose,
-                                      {L"Launch", 48, 326, 260, 44, ActionLaunch, KindPrimary},
-                                      {L"Later", 48, 377, 260, 30, ActionFinish, KindLink}});
-    ExpectList(Build(PageUninstallConfirm), {kMinimize, kClose,
-                                             {L"RemoveData", 56, 259, 598, 20, ActionToggleRemoveData, KindCheckBox},
-                                             {L"Cancel", 352, 422, 132, 44, ActionCancel, KindSecondary},
-                                             {L"Uninstall", 500, 422, 180, 44, ActionStart, KindPrimary}});
-    ExpectList(Build(PageUninstalling),
-               {kMinimize, kClose, {L"UninstallingBusy", 520, 422, 160, 44, 0, KindDisabled}});
-    ExpectList(Build(42), {kMinimize, kClose});
-}
-
-TEST_F(ControlsTest, MeasuredLinksAreSizedByTheirText) {
+TEST_F(ControlsTest, EveryPageAndDialogMatchesItsTable) {
     const float details = MeasureTextKey(L"ErrorDetails", 12);
     const float website = MeasureTextKey(L"Website", 12);
     const float uninstall = MeasureTextKey(L"UninstallLink", 12);
     ASSERT_GT(details, 4.0f) << "the text was measured";
+    float legal[4];
+    float legalSum = 0;
+    const wchar_t* legalKeys[4] = {L"LegalIntro", L"Terms", L"And", L"Privacy"};
+    for (int i = 0; i < 4; ++i) legalSum += legal[i] = MeasureTextKey(legalKeys[i], 12);
+    ASSERT_LE(legalSum, 656.0f) << "the English legal line fits at size 12";
+    const float x0 = (720 - legalSum) / 2;  // centred
 
-    ExpectList(Build(PageInstallFailed), {kMinimize, kClose,
-                                          {L"Retry", 520, 422, 160, 44, ActionRetry, KindPrimary},
-                                          {L"ErrorDetails", 40, 348, details + 18, 30, ActionErrorDetails, KindLink}});
-    ExpectList(Build(PageUninstallFailed),
-               {kMinimize, kClose,
-                {L"Close", 372, 422, 132, 44, ActionCancel, KindSecondary},
-                {L"RetryUninstall", 520, 422, 160, 44, ActionRetry, KindPrimary},
-                {L"ErrorDetails", 40, 348, details + 18, 30, ActionErrorDetails, KindLink}});
-    ExpectList(Build(PageUninstalled), {kMinimize, kClose,
-                                        {L"Website", 48, 372, website + 18, 30, ActionWebsite, KindLink},
-                                        {L"Finish", 500, 422, 180, 44, ActionFinish, KindPrimary}});
-    ExpectList(Build(PageExisting),
-               {kMinimize, kClose, {L"English", 488, 1, 128, 42, ActionLanguageMenu, KindLink},
-                {L"Cancel", 348, 422, 112, 44, ActionCancel, KindSecondary},
-                {L"Update", 476, 422, 204, 44, ActionInstall, KindPrimary},
-                {L"UninstallLink", 40, 345, uninstall + 22, 28, ActionUninstallInstead, KindLink}});
-}
-
-TEST_F(ControlsTest, WelcomePageCarriesTheCentredLegalLine) {
-    const auto list = Build(PageWelcome);
-    const LegalLineLayout& legal = Ui().legal;
-    EXPECT_FLOAT_EQ(legal.fontSize, 12.0f);
-    float sum = 0;
-    const wchar_t* keys[4] = {L"LegalIntro", L"Terms", L"And", L"Privacy"};
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_FLOAT_EQ(legal.widths[i], MeasureTextKey(keys[i], 12));
-        sum += legal.widths[i];
+    const Expected minimize{L"", 624, 1, 44, 42, ActionMinimize, KindMinimize};
+    const Expected close{L"", 668, 1, 51, 42, ActionClose, KindClose};
+    const Expected language{L"English", 488, 1, 128, 42, ActionLanguageMenu, KindLink};
+    struct Screen {
+        int32_t page, dialog;
+        std::vector<Expected> list;
+    };
+    const Screen screens[] = {
+        {PageWelcome, DialogNone,
+         {minimize, close, language, {L"InstallNow", 48, 326, 260, 44, ActionInstall, KindPrimary},
+          {L"Customize", 48, 376, 260, 30, ActionCustomize, KindLink},
+          {L"Terms", x0 + legal[0], 438, legal[1], 30, ActionTerms, KindLink},
+          {L"Privacy", x0 + legal[0] + legal[1] + legal[2], 438, legal[3], 30, ActionPrivacy, KindLink}}},
+        {PageOptions, DialogNone,
+         {minimize, close, {L"Browse", 580, 177, 100, 44, ActionBrowse, KindSecondary},
+          {L"Desktop", 40, 242, 600, 28, ActionToggleDesktop, KindCheckBox},
+          {L"Back", 348, 422, 112, 44, ActionBack, KindSecondary},
+          {L"StartInstall", 476, 422, 204, 44, ActionStart, KindPrimary}}},
+        {PageInstalling, DialogNone,
+         {minimize, close, {L"CancelInstall", 532, 422, 148, 44, ActionCancel, KindSecondary}}},
+        {PageInstalled, DialogNone,
+         {minimize, close, {L"Launch", 48, 326, 260, 44, ActionLaunch, KindPrimary},
+          {L"Later", 48, 377, 260, 30, ActionFinish, KindLink}}},
+        {PageExisting, DialogNone,
+         {minimize, close, language, {L"Cancel", 348, 422, 112, 44, ActionCancel, KindSecondary},
+          {L"Update", 476, 422, 204, 44, ActionInstall, KindPrimary},
+          {L"UninstallLink", 40, 345, uninstall + 22, 28, ActionUninstallInstead, KindLink}}},
+        {PageUninstallConfirm, DialogNone,
+         {minimize, close, {L"RemoveData", 56, 259, 598, 20, ActionToggleRemoveData, KindCheckBox},
+          {L"Cancel", 352, 422, 132, 44, ActionCancel, KindSecondary},
+          {L"Uninstall", 500, 422, 180, 44, ActionStart, KindPrimary}}},
+        {PageUninstalling, DialogNone,
+         {minimize, close, {L"UninstallingBusy", 520, 422, 160, 44, 0, KindDisabled}}},
+        {PageUninstalled, DialogNone,
+         {minimize, close, {L"Website", 48, 372, website + 18, 30, ActionWebsite, KindLink},
+          {L"Finish", 500, 422, 180, 44, ActionFinish, KindPrimary}}},
+        {PageInstallFailed, DialogNone,
+         {minimize, close, {L"Retry", 520, 422, 160, 44, ActionRetry, KindPrimary},
+          {L"ErrorDetails", 40, 348, details + 18, 30, ActionErrorDetails, KindLink}}},
+        {PageUninstallFailed, DialogNone,
+         {minimize, close, {L"Close", 372, 422, 132, 44, ActionCancel, KindSecondary},
+          {L"RetryUninstall", 520, 422, 160, 44, ActionRetry, KindPrimary},
+          {L"ErrorDetails", 40, 348, details + 18, 30, ActionErrorDetails, KindLink}}},
+        // The path error moves the check box down and disables the start button (kind 7).
+        {PageOptionsPathError, DialogNone,
+         {minimize, close, {L"Browse", 580, 177, 100, 44, ActionBrowse, KindSecondary},
+          {L"Desktop", 40, 286, 600, 28, ActionToggleDesktop, KindCheckBox},
+          {L"Back", 348, 422, 112, 44, ActionBack, KindSecondary},
+          {L"StartInstall", 476, 422, 204, 44, ActionStart, KindDisabled}}},
+        {42, DialogNone, {minimize, close}},
+        // A dialog replaces the whole list: no title bar, no page controls.
+        {PageInstalling, DialogCancelInstall,
+         {{L"ContinueInstall", 428, 289, 144, 44, ActionDialogNo, KindPrimary},
+          {L"ExitInstall", 284, 289, 132, 44, ActionDialogYes, KindSecondary}}},
+        {PageExisting, DialogAppRunning,
+         {{L"CancelUpdate", 252, 328, 132, 44, ActionDialogNo, KindSecondary},
+          {L"CloseAndContinue", 396, 328, 176, 44, ActionDialogYes, KindPrimary}}},
+        {PageUninstallConfirm, DialogClearData,
+         {{L"Back", 264, 314, 116, 44, ActionDialogNo, KindSecondary},
+          {L"ClearAndUninstall", 392, 314, 180, 44, ActionDialogYes, KindDanger}}},
+        {PageExisting, DialogClosing, {{L"ClosingBusy", 396, 328, 176, 44, 0, KindDisabled}}},
+        {PageExisting, DialogCloseFailed,
+         {{L"CancelUpdate", 252, 358, 132, 44, ActionDialogNo, KindSecondary},
+          {L"RunningRetry", 396, 358, 176, 44, ActionDialogYes, KindPrimary}}},
+        {PageWelcome, 9, {}},  // an unknown dialog has no buttons
+    };
+    for (const Screen& screen : screens) {
+        SCOPED_TRACE("page " + std::to_string(screen.page) + " dialog " + std::to_string(screen.dialog));
+        ExpectList(Build(screen.page, screen.dialog), screen.list);
     }
-    ASSERT_LE(sum, 656.0f) << "the English line fits at size 12";
-    EXPECT_FLOAT_EQ(legal.x0, (720 - sum) / 2);
-    const float w0 = legal.widths[0], w1 = legal.widths[1], w2 = legal.widths[2], w3 = legal.widths[3];
-    ExpectList(list, {kMinimize, kClose, {L"English", 488, 1, 128, 42, ActionLanguageMenu, KindLink},
-                      {L"InstallNow", 48, 326, 260, 44, ActionInstall, KindPrimary},
-                      {L"Customize", 48, 376, 260, 30, ActionCustomize, KindLink},
-                      {L"Terms", legal.x0 + w0, 438, w1, 30, ActionTerms, KindLink},
-                      {L"Privacy", legal.x0 + w0 + w1 + w2, 438, w3, 30, ActionPrivacy, KindLink}});
+    Build(PageWelcome);
+    EXPECT_FLOAT_EQ(Ui().legal.fontSize, 12.0f);
+    EXPECT_FLOAT_EQ(Ui().legal.x0, x0);
+    Ui().languageMenuOpen = true;
+    EXPECT_EQ(Build(PageWelcome, DialogCancelInstall).size(), 2u) << "a dialog hides the open menu too";
 }
 
 TEST_F(ControlsTest, LegalLineWiderThan656IsShrunkAndCentredAgain) {
@@ -163,22 +171,16 @@ TEST_F(ControlsTest, LegalLineWiderThan656IsShrunkAndCentredAgain) {
     EXPECT_FLOAT_EQ(list[6].right, legal.x0 + sum);
 }
 
-TEST_F(ControlsTest, DesktopCheckBoxFollowsItsFlags) {
+TEST_F(ControlsTest, CheckBoxesFollowTheirFlags) {
     Ui().flags = FlagDesktopShortcut | FlagNoDesktopOption;
     for (int32_t page : {PageOptions, PageOptionsPathError}) {
-        for (const ControlRecord& record : Build(page)) EXPECT_NE(record.action, ActionToggleDesktop);
+        for (const ControlRecord& record : Build(page)) EXPECT_NE(record.action, ActionToggleDesktop) << page;
     }
     Ui().flags = FlagDesktopShortcut;
-    auto list = Build(PageOptions);
-    EXPECT_FLOAT_EQ(list[3].check.ValueAt(0), 1.0f) << "the check starts at the flag's value";
-    EXPECT_FLOAT_EQ(list[3].check.to, 1.0f);
+    EXPECT_FLOAT_EQ(Build(PageOptions)[3].check.ValueAt(0), 1.0f) << "the check starts at the flag's value";
     Ui().flags = 0;
-    list = Build(PageOptions);
-    EXPECT_FLOAT_EQ(list[3].check.ValueAt(0), 0.0f);
-    EXPECT_FLOAT_EQ(list[2].hover.to + list[2].press.to + list[2].focus.to, 0.0f);
-}
+    EXPECT_FLOAT_EQ(Build(PageOptions)[3].check.ValueAt(0), 0.0f);
 
-TEST_F(ControlsTest, RemoveDataCheckBoxChangesTextWithItsFlag) {
     Ui().flags = FlagDesktopShortcut | FlagRemoveData;
     const auto list = Build(PageUninstallConfirm);
     EXPECT_EQ(list[2].text, L"RemoveDataSelected");
@@ -188,16 +190,14 @@ TEST_F(ControlsTest, RemoveDataCheckBoxChangesTextWithItsFlag) {
 }
 
 TEST_F(ControlsTest, LanguageButtonOnlyOnWelcomeAndExistingForTheNineLanguages) {
-    const std::vector<std::pair<std::wstring, std::wstring>> languages = {
+    const std::pair<std::wstring, std::wstring> languages[] = {
         {L"german", L"Deutsch"}, {L"chinesesimplified", L"简体中文"}, {L"korean", L"한국어"}};
     for (const auto& [id, name] : languages) {
         Ui().language = id;
         for (int32_t page = 0; page <= kLastPage; ++page) {
             const auto list = Build(page);
-            const bool expected = page == PageWelcome || page == PageExisting;
-            ASSERT_GE(list.size(), 2u);
             const bool has = list.size() > 2 && list[2].action == ActionLanguageMenu;
-            EXPECT_EQ(has, expected) << "page " << page;
+            EXPECT_EQ(has, page == PageWelcome || page == PageExisting) << "page " << page;
             if (has) ExpectRecord(list[2], {name.c_str(), 488, 1, 128, 42, ActionLanguageMenu, KindLink});
         }
     }
@@ -215,7 +215,6 @@ TEST_F(ControlsTest, OpenMenusAddTheirItemsAfterThePage) {
                                L"Français", L"Deutsch", L"Español", L"Português"};
     for (int i = 0; i < 9; ++i) {
         ExpectRecord(list[7 + i], {names[i], 456, 52 + 30.0f * i, 152, 30, ActionLanguageFirst + i, KindMenuItem});
-        EXPECT_EQ(SurfaceColor(list[7 + i]), 0xFFFFFFFFu);
     }
     Ui().languageMenuOpen = false;
     Ui().titleMenuOpen = true;
@@ -227,140 +226,92 @@ TEST_F(ControlsTest, OpenMenusAddTheirItemsAfterThePage) {
     ExpectRecord(list[4], {L"SaveLog", 38, 48, 234, 32, ActionSaveLog, KindMenuItem});
 }
 
-TEST_F(ControlsTest, DialogsReplaceTheWholeList) {
-    ExpectList(Build(PageInstalling, DialogCancelInstall),
-               {{L"ContinueInstall", 428, 289, 144, 44, ActionDialogNo, KindPrimary},
-                {L"ExitInstall", 284, 289, 132, 44, ActionDialogYes, KindSecondary}});
-    ExpectList(Build(PageExisting, DialogAppRunning),
-               {{L"CancelUpdate", 252, 328, 132, 44, ActionDialogNo, KindSecondary},
-                {L"CloseAndContinue", 396, 328, 176, 44, ActionDialogYes, KindPrimary}});
-    ExpectList(Build(PageUninstallConfirm, DialogClearData),
-               {{L"Back", 264, 314, 116, 44, ActionDialogNo, KindSecondary},
-                {L"ClearAndUninstall", 392, 314, 180, 44, ActionDialogYes, KindDanger}});
-    ExpectList(Build(PageExisting, DialogClosing), {{L"ClosingBusy", 396, 328, 176, 44, 0, KindDisabled}});
-    ExpectList(Build(PageExisting, DialogCloseFailed),
-               {{L"CancelUpdate", 252, 358, 132, 44, ActionDialogNo, KindSecondary},
-                {L"RunningRetry", 396, 358, 176, 44, ActionDialogYes, KindPrimary}});
-    Ui().languageMenuOpen = true;
-    EXPECT_EQ(Build(PageWelcome, DialogCancelInstall).size(), 2u) << "no menu items and no title bar";
-    EXPECT_TRUE(Build(PageWelcome, 9).empty()) << "an unknown dialog has no buttons";
-}
-
-TEST_F(ControlsTest, ProcessListLinksFollowPageAndRecordCount) {
+// Three records a page; the links appear on the close-failed dialog where the rows say.
+TEST_F(ControlsTest, ProcessListRowsAndLinksFollowPageAndRecordCount) {
+    struct Case {
+        size_t count;
+        int32_t page;
+        size_t first, end;
+        const wchar_t* indicator;  // empty: none
+        bool prev, next;
+    };
+    const Case cases[] = {{7, 0, 0, 3, L"1 / 3", false, true}, {7, 1, 3, 6, L"2 / 3", true, true},
+                          {7, 2, 6, 7, L"3 / 3", true, false}, {5, 1, 3, 5, L"2 / 2", true, false},
+                          {3, 0, 0, 3, L"", false, false},     {0, 0, 0, 0, L"", false, false}};
     const Expected prev{L"ProcessPrev", 160, 309, 92, 22, ActionProcessPrev, KindLink};
     const Expected next{L"ProcessNext", 468, 309, 92, 22, ActionProcessNext, KindLink};
-    const std::vector<ProcessRecord> seven = Records(7);
-    SetDialogProcessRecordsForTesting(&seven);
-    Ui().processListPage = 0;
-    auto list = Build(PageExisting, DialogCloseFailed);
-    ASSERT_EQ(list.size(), 3u);
-    ExpectRecord(list[2], next);
-    Ui().processListPage = 1;
-    list = Build(PageExisting, DialogCloseFailed);
-    ASSERT_EQ(list.size(), 4u);
-    ExpectRecord(list[2], prev);
-    ExpectRecord(list[3], next);
-    EXPECT_EQ(SurfaceColor(list[2]), 0xFFFFFFFFu);
-    Ui().processListPage = 2;
-    list = Build(PageExisting, DialogCloseFailed);
-    ASSERT_EQ(list.size(), 3u) << "3 x 3 = 9 is not below 7";
-    ExpectRecord(list[2], prev);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.count) + " records, page " + std::to_string(c.page));
+        const ProcessListPage rows = ProcessListRows(c.count, c.page);
+        EXPECT_EQ(rows.first, c.first);
+        EXPECT_EQ(rows.end, c.end);
+        EXPECT_EQ(rows.hasIndicator, *c.indicator != 0);
+        EXPECT_EQ(rows.hasIndicator ? rows.indicator : L"", c.indicator);
+        EXPECT_EQ(rows.hasPrev, c.prev);
+        EXPECT_EQ(rows.hasNext, c.next);
 
-    const std::vector<ProcessRecord> three = Records(3);
-    SetDialogProcessRecordsForTesting(&three);
-    Ui().processListPage = 0;
-    EXPECT_EQ(Build(PageExisting, DialogCloseFailed).size(), 2u);
-}
-
-TEST(ProcessListPaging, RowsAndIndicator) {
-    ProcessListPage rows = ProcessListRows(5, 0);
-    EXPECT_EQ(rows.first, 0u);
-    EXPECT_EQ(rows.end, 3u);
-    EXPECT_TRUE(rows.hasIndicator);
-    EXPECT_EQ(rows.indicator, L"1 / 2");
-    EXPECT_FALSE(rows.hasPrev);
-    EXPECT_TRUE(rows.hasNext);
-    rows = ProcessListRows(5, 1);
-    EXPECT_EQ(rows.first, 3u);
-    EXPECT_EQ(rows.end, 5u);
-    EXPECT_EQ(rows.indicator, L"2 / 2");
-    EXPECT_TRUE(rows.hasPrev);
-    EXPECT_FALSE(rows.hasNext);
-    rows = ProcessListRows(3, 0);
-    EXPECT_EQ(rows.end, 3u);
-    EXPECT_FALSE(rows.hasIndicator) << "one page needs no indicator";
-    EXPECT_FALSE(rows.hasNext);
-    rows = ProcessListRows(5, 4);
-    EXPECT_EQ(rows.first, rows.end) << "a page beyond the last draws no rows";
-    rows = ProcessListRows(0, 0);
-    EXPECT_EQ(rows.first, rows.end);
-    EXPECT_FALSE(rows.hasIndicator);
-}
-
-TEST(ControlRules, ArrowRuleAndClosingPhaseTexts) {
-    ControlRecord record;
-    record.kind = KindPrimary;
-    for (int32_t action : {ActionInstall, ActionStart, ActionLaunch, ActionRetry}) {
-        record.action = action;
-        EXPECT_TRUE(HasTrailingArrow(record, PageWelcome, DialogNone)) << action;
+        std::vector<ProcessRecord> records(c.count);
+        for (size_t i = 0; i < c.count; ++i) records[i].processId = static_cast<uint32_t>(100 + i);
+        SetDialogProcessRecordsForTesting(&records);
+        Ui().processListPage = c.page;
+        const auto list = Build(PageExisting, DialogCloseFailed);
+        ASSERT_EQ(list.size(), 2u + c.prev + c.next);
+        if (c.prev) ExpectRecord(list[2], prev);
+        if (c.next) ExpectRecord(list.back(), next);
+        EXPECT_EQ(SurfaceColor(list.back()), c.prev || c.next ? 0xFFFFFFFFu : 0xFFF6F2E9u)
+            << "the links lie on the white card";
     }
-    record.action = ActionFinish;
-    EXPECT_TRUE(HasTrailingArrow(record, PageUninstalled, DialogNone));
-    EXPECT_FALSE(HasTrailingArrow(record, PageInstalled, DialogNone));
-    record.action = ActionDialogNo;
-    EXPECT_FALSE(HasTrailingArrow(record, PageInstalling, DialogNone));
-    EXPECT_TRUE(HasTrailingArrow(record, PageInstalling, DialogCancelInstall));
-    record.kind = KindSecondary;
-    record.action = ActionStart;
-    EXPECT_FALSE(HasTrailingArrow(record, PageOptions, DialogNone));
-    record.kind = KindDisabled;
-    EXPECT_FALSE(HasTrailingArrow(record, PageOptionsPathError, DialogNone)) << "the disabled button has none";
+    const ProcessListPage beyond = ProcessListRows(5, 4);
+    EXPECT_EQ(beyond.first, beyond.end) << "a page beyond the last draws no rows";
+}
 
-    EXPECT_STREQ(ClosingPhaseKey(1), L"ClosingGraceful");
-    EXPECT_STREQ(ClosingPhaseKey(2), L"ClosingForce");
-    EXPECT_STREQ(ClosingPhaseKey(3), L"ClosingVerify");
-    EXPECT_STREQ(ClosingPhaseKey(0), L"ClosingVerify");
+TEST(ControlRules, TrailingArrowOnlyOnForwardPrimaryButtons) {
+    struct Case {
+        int32_t kind, action, page, dialog;
+        bool arrow;
+    };
+    const Case cases[] = {
+        {KindPrimary, ActionInstall, PageWelcome, DialogNone, true},
+        {KindPrimary, ActionStart, PageWelcome, DialogNone, true},
+        {KindPrimary, ActionLaunch, PageWelcome, DialogNone, true},
+        {KindPrimary, ActionRetry, PageWelcome, DialogNone, true},
+        {KindPrimary, ActionFinish, PageUninstalled, DialogNone, true},
+        {KindPrimary, ActionFinish, PageInstalled, DialogNone, false},
+        {KindPrimary, ActionDialogNo, PageInstalling, DialogNone, false},
+        {KindPrimary, ActionDialogNo, PageInstalling, DialogCancelInstall, true},  // every primary dialog button
+        {KindSecondary, ActionStart, PageOptions, DialogNone, false},
+        {KindDisabled, ActionStart, PageOptionsPathError, DialogNone, false},
+    };
+    for (const Case& c : cases) {
+        ControlRecord record;
+        record.kind = c.kind;
+        record.action = c.action;
+        EXPECT_EQ(HasTrailingArrow(record, c.page, c.dialog), c.arrow)
+            << "kind " << c.kind << " action " << c.action << " page " << c.page << " dialog " << c.dialog;
+    }
     EXPECT_NEAR(BusyBarOffset(0), 0.0f, 1e-3);
     EXPECT_NEAR(BusyBarOffset(1700), 0.0f, 1e-3);
     EXPECT_NEAR(BusyBarOffset(850), 330.0f, 1e-3) << "the bar reaches x 478";
 }
 
 TEST(ProgressRules, PercentRoundsHalfAwayFromZero) {
-    EXPECT_EQ(ProgressPercent(1.0f / 3.0f), 33);
-    EXPECT_EQ(ProgressPercent(2.0f / 3.0f), 67);
-    EXPECT_EQ(ProgressPercent(1.0f / 8.0f), 13);
-    EXPECT_EQ(ProgressPercent(0.0f), 0);
-    EXPECT_EQ(ProgressPercent(1.0f), 100);
+    const std::pair<float, int> cases[] = {{1.0f / 3, 33}, {2.0f / 3, 67}, {0.125f, 13}, {0.0f, 0}, {1.0f, 100}};
+    for (const auto& [value, percent] : cases) EXPECT_EQ(ProgressPercent(value), percent) << value;
     EXPECT_EQ(ProgressPercentText(0.125f), L"13%");
     EXPECT_EQ(ProgressPercentText(-0.125f), L"-13%");
 
-    const auto install = ProgressStepKeys(false, FlagRemoveData | FlagDataCleanupStage);
-    EXPECT_STREQ(install[2], L"CreatingShortcuts");
-    EXPECT_STREQ(ProgressStepKeys(true, 0)[2], L"DataPreserved");
-    EXPECT_STREQ(ProgressStepKeys(true, FlagRemoveData)[2], L"DataRemoving");
-    const auto cleanup = ProgressStepKeys(true, FlagDataCleanupStage);
-    EXPECT_STREQ(cleanup[0], L"FilesRemoved");
-    EXPECT_STREQ(cleanup[1], L"DataRemoving");
-    EXPECT_STREQ(cleanup[2], L"SavedFilesPreserved");
-    EXPECT_STREQ(ProgressDetailKey(true, FlagDataCleanupStage), L"DataCleanupDetail");
-    EXPECT_STREQ(ProgressDetailKey(true, 0), L"RemovingFiles");
-    EXPECT_STREQ(ProgressDetailKey(false, FlagDataCleanupStage), L"WritingFiles");
 }
 
 TEST(ProgressRules, DumpModeShowsPositionOverTotalWithoutGlide) {
     Ui() = UiState{};
     LayoutDumpMode() = true;
-    Ui().progressPosition = 1;
-    Ui().progressMaximum = 3;
-    EXPECT_FLOAT_EQ(ProgressBarValue(), 1.0f / 3.0f);
-    Ui().progressPosition = 150;
-    Ui().progressMaximum = 100;
-    EXPECT_FLOAT_EQ(ProgressBarValue(), 1.0f);
-    Ui().progressPosition = -5;
-    EXPECT_FLOAT_EQ(ProgressBarValue(), 0.0f);
-    Ui().progressPosition = 50;
-    Ui().progressMaximum = 0;
-    EXPECT_FLOAT_EQ(ProgressBarValue(), 0.0f);
+    const std::tuple<int32_t, int32_t, float> cases[] = {{1, 3, 1.0f / 3}, {150, 100, 1.0f}, {-5, 100, 0.0f},
+                                                         {50, 0, 0.0f}};
+    for (const auto& [position, maximum, value] : cases) {
+        Ui().progressPosition = position;
+        Ui().progressMaximum = maximum;
+        EXPECT_FLOAT_EQ(ProgressBarValue(), value) << position << " of " << maximum;
+    }
     LayoutDumpMode() = false;
     Ui().displayedProgress.Set(0.25f);
     EXPECT_FLOAT_EQ(ProgressBarValue(), 0.25f) << "outside dump mode the eased value is shown";
