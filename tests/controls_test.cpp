@@ -266,29 +266,21 @@ TEST_F(ControlsTest, ProcessListRowsAndLinksFollowPageAndRecordCount) {
 }
 
 TEST(ControlRules, TrailingArrowOnlyOnForwardPrimaryButtons) {
-    struct Case {
-        int32_t kind, action, page, dialog;
-        bool arrow;
-    };
-    const Case cases[] = {
-        {KindPrimary, ActionInstall, PageWelcome, DialogNone, true},
-        {KindPrimary, ActionStart, PageWelcome, DialogNone, true},
-        {KindPrimary, ActionLaunch, PageWelcome, DialogNone, true},
-        {KindPrimary, ActionRetry, PageWelcome, DialogNone, true},
-        {KindPrimary, ActionFinish, PageUninstalled, DialogNone, true},
-        {KindPrimary, ActionFinish, PageInstalled, DialogNone, false},
-        {KindPrimary, ActionDialogNo, PageInstalling, DialogNone, false},
-        {KindPrimary, ActionDialogNo, PageInstalling, DialogCancelInstall, true},  // every primary dialog button
-        {KindSecondary, ActionStart, PageOptions, DialogNone, false},
-        {KindDisabled, ActionStart, PageOptionsPathError, DialogNone, false},
-    };
-    for (const Case& c : cases) {
+    const auto arrow = [](int32_t kind, int32_t action, int32_t page, int32_t dialog = DialogNone) {
         ControlRecord record;
-        record.kind = c.kind;
-        record.action = c.action;
-        EXPECT_EQ(HasTrailingArrow(record, c.page, c.dialog), c.arrow)
-            << "kind " << c.kind << " action " << c.action << " page " << c.page << " dialog " << c.dialog;
+        record.kind = kind;
+        record.action = action;
+        return HasTrailingArrow(record, page, dialog);
+    };
+    for (int32_t action : {ActionInstall, ActionStart, ActionLaunch, ActionRetry}) {
+        EXPECT_TRUE(arrow(KindPrimary, action, PageWelcome)) << action;
     }
+    EXPECT_TRUE(arrow(KindPrimary, ActionFinish, PageUninstalled));
+    EXPECT_FALSE(arrow(KindPrimary, ActionFinish, PageInstalled));
+    EXPECT_FALSE(arrow(KindPrimary, ActionDialogNo, PageInstalling));
+    EXPECT_TRUE(arrow(KindPrimary, ActionDialogNo, PageInstalling, DialogCancelInstall)) << "any in a dialog";
+    EXPECT_FALSE(arrow(KindSecondary, ActionStart, PageOptions));
+    EXPECT_FALSE(arrow(KindDisabled, ActionStart, PageOptionsPathError));
     EXPECT_NEAR(BusyBarOffset(0), 0.0f, 1e-3);
     EXPECT_NEAR(BusyBarOffset(1700), 0.0f, 1e-3);
     EXPECT_NEAR(BusyBarOffset(850), 330.0f, 1e-3) << "the bar reaches x 478";

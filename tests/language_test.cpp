@@ -232,7 +232,8 @@ TEST_F(LoadLanguageTest, OverrideFileChangesOnlyTheKeysItSets) {
     TempDir dir;
     const std::wstring ini = dir / L"overrides.ini";
     const std::wstring title = L"Willkommen – Grüße, 欢迎, 환영합니다 ✓";
-    WriteUnicodeIni(ini, L"; comment line\r\n[french]\r\nSetupTitle=not this section\r\n[GERMAN]\r\nSetupTitle=" +
+    WriteUnicodeIni(ini, L"; comment line\r\n[english]\r\nFinish=Done (english)\r\n[klingon]\r\nFinish=Qapla'\r\n"
+                         L"[french]\r\nSetupTitle=not this section\r\n[GERMAN]\r\nSetupTitle=" +
                              title + L"\r\nNoSuchKey=ignored\r\nBack=\r\n  finish  =  \"  Fertig  \"  \r\nBrowse\r\n" +
                              L"Website=" + std::wstring(6000, L'w') + L"\r\n");
     LumUI_LoadLanguage(ini.c_str(), L"german");
@@ -246,16 +247,12 @@ TEST_F(LoadLanguageTest, OverrideFileChangesOnlyTheKeysItSets) {
         if (key == L"SetupTitle" || key == L"Back" || key == L"Finish" || key == L"Website") continue;
         EXPECT_EQ(lum::TextLookup(key), TableText(L"german", key)) << lumtest::Utf8(key);
     }
-}
-
-TEST_F(LoadLanguageTest, OverrideSectionIsTheLanguageArgument) {
-    TempDir dir;
-    const std::wstring ini = dir / L"overrides.ini";
-    WriteUnicodeIni(ini, L"[english]\r\nFinish=Done (english)\r\n[klingon]\r\nFinish=Qapla'\r\n");
-    const std::pair<const wchar_t*, std::wstring> cases[] = {
-        {L"klingon", L"Qapla'"},  // an unknown id still names its section
-        {nullptr, L"Done (english)"}, {L"", L"Done (english)"}, {L"german", TableText(L"german", L"Finish")}};
-    for (const auto& [language, finish] : cases) {
+    // The section is the language argument, even an unknown one; no language reads [english].
+    const std::pair<const wchar_t*, std::wstring> sections[] = {{L"klingon", L"Qapla'"},
+                                                                {nullptr, L"Done (english)"},
+                                                                {L"", L"Done (english)"},
+                                                                {L"spanish", TableText(L"spanish", L"Finish")}};
+    for (const auto& [language, finish] : sections) {
         LumUI_LoadLanguage(ini.c_str(), language);
         EXPECT_EQ(lum::TextLookup(L"Finish"), finish) << lumtest::Utf8(language ? language : L"(null)");
     }
