@@ -50,6 +50,11 @@ uint32_t ValidateInstallPath(const wchar_t* path, int32_t requiredMiB, FreeSpace
 
     // The only reliable test of write access is to write: with unique number
     // 0, GetTempFileNameW creates an empty "ppu*" file, which goes at once.
+    // Windows refuses folders longer than MAX_PATH - 14; Wine fills the
+    // MAX_PATH buffer with a cut-off, unterminated name instead. Refuse them
+    // here, so that no probe name is read past the buffer and the result is
+    // the same on both.
+    if (working.size() > MAX_PATH - 14) return kPathNotWritable;
     wchar_t probe[MAX_PATH] = {};
     if (::GetTempFileNameW(working.c_str(), L"ppu", 0, probe) == 0) return kPathNotWritable;
     // Windows returns 0 when the file cannot be created, but Wine returns the
