@@ -1,14 +1,15 @@
 // LumUI_ValidatePath against real folders under Wine, plus the free-space
 // seam where an exact byte count is needed.
 #include <windows.h>
+#include <shlwapi.h>
 
 #include <gtest/gtest.h>
 
-#include <chrono>
+#include <algorithm>
+#include <filesystem>
 #include <string>
-#include <vector>
 
-#include "paths/path_rules.h"
+#include "host/scoped_win.h"
 #include "paths/validate_path.h"
 #include "test_support.h"
 
@@ -19,214 +20,128 @@ namespace {
 
 constexpr uint32_t kUsable = 0, kNotAcceptable = 1, kNotWritable = 2, kTooLittleSpace = 3;
 
-uint32_t Validate(const wchar_t* path, int32_t requiredMiB = 0) { return Dll().ValidatePath(path, requiredMiB); }
-uint32_t Validate(const std::wstring& path, int32_t requiredMiB = 0) { return Validate(path.c_str(), requiredMiB); }
-
-// Names of everything directly inside `folder`.
-std::vector<std::wstring> Contents(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW data{};
-    HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do {
-        const std::wstring name = data.cFileName;
-        if (name != L"." && name != L"..") names.push_back(name);
-    } while (::FindNextFileW(find, &data));
-    ::FindClose(find);
-    return names;
+uint32_t Validate(const std::wstring& path, int32_t requiredMiB = 0) {
+    return Dll().ValidatePath(path.c_str(), requiredMiB);
 }
 
 std::wstring WithForwardSlashes(std::wstring path) {
-    for (auto& c : path) {
-        if (c == L'\\') c = L'/';
-    }
+    std::replace(path.begin(), path.end(), L'\\', L'/');
     return path;
 }
 
-// A drive letter that names no drive in this prefix.
-std::wstring MissingDrive() {
-    const DWORD drives = ::GetLogicalDrives();
-    for (wchar_t letter = L'Y'; letter >= L'D'; --letter) {
-        if ((drives & (1u << (letter - L'A'))) == 0) return std::wstring(1, letter) + L":";
-    }
-    return std::wstring();
-}
-
-// The free-space seam: records what it was asked and reports a set count.
+// The free-space seam: records the folder it was asked about and reports a set count.
 struct FakeFreeSpace {
     static inline std::wstring folder;
-    static inline bool askedForTotals = false;
-    static inline int calls = 0;
-    static inline bool fail = false;
+    static inline bool askedForTotals = false, fail = false;
     static inline uint64_t freeBytes = 0;
-    static void Reset(uint64_t bytes) {
+    static uint32_t Validate(const std::wstring& path, int32_t requiredMiB, uint64_t bytes, bool failing = false) {
         folder.clear();
         askedForTotals = false;
-        calls = 0;
-        fail = false;
+        fail = failing;
         freeBytes = bytes;
+        return lum::ValidateInstallPath(path.c_str(), requiredMiB, &Query);
     }
     static BOOL WINAPI Query(LPCWSTR path, PULARGE_INTEGER freeToCaller, PULARGE_INTEGER total,
                              PULARGE_INTEGER totalFree) {
-        ++calls;
         folder = path;
         askedForTotals = total != nullptr || totalFree != nullptr;
-        if (fail) {
-            ::SetLastError(ERROR_ACCESS_DENIED);
-            return FALSE;
-        }
-        if (freeToCaller) freeToCaller->QuadPart = freeBytes;
-        return TRUE;
+        if (fail) ::SetLastError(ERROR_ACCESS_DENIED);
+        else if (freeToCaller) freeToCaller->QuadPart = freeBytes;
+        return !fail;
     }
 };
-
-// A folder that exists, has "space" and where no file can be created: sysfs
-// through Wine's Z: drive (the host's root). The kernel refuses to create
-// regular files in sysfs even for root (EACCES), whatever the mount options,
-// and statfs reports 0 free bytes, so a required size of 0 gets past the
-// space check to the write probe. Wine's GetTempFileNameW still returns a
-// unique number there; the validation must notice that no file was made.
-std::wstring UnwritableFolder() { return L"Z:\\sys\\kernel"; }
-
-bool FolderRefusesFiles(const std::wstring& folder) {
-    if ((::GetFileAttributesW(folder.c_str()) & FILE_ATTRIBUTE_DIRECTORY) == 0) return false;
-    const std::wstring probe = folder + L"\\lumtest-probe.tmp";
-    HANDLE file = ::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return true;
-    ::CloseHandle(file);
-    ::DeleteFileW(probe.c_str());
-    return false;
-}
 
 }  // namespace
 
 TEST(ValidatePath, PathsThatAreNotAbsoluteFolderPathsAreRefused) {
-    for (const wchar_t* path :
-         {static_cast<const wchar_t*>(nullptr), L"", L"C", L"C:", L"C:\\", L"C:/", L"Z:\\", L"relative\\dir", L"dir",
-          L"..\\up", L"C:relative\\dir", L"\\\\server\\share\\Lumora", L"\\\\?\\C:\\x", L"\\\\.\\C:\\x",
-          L"C:\\dir:stream", L"C:\\Program Files\\Lumora::$DATA", L"C:\\a*b", L"C:\\a?b", L"C:\\a<b", L"C:\\a>b",
-          L"C:\\a|b", L"C:\\a\"b", L"C:\\users\\*"}) {
-        EXPECT_EQ(Validate(path), kNotAcceptable) << (path ? lumtest::Utf8(path) : "(null)");
+    TempDir dir;
+    ASSERT_TRUE(lumtest::WriteFileBytes(dir / L"setup.log", "x"));
+    std::wstring missingDrive;  // a drive letter that names no drive in this prefix
+    for (wchar_t letter = L'Y'; letter >= L'D' && missingDrive.empty(); --letter) {
+        if ((::GetLogicalDrives() & (1u << (letter - L'A'))) == 0) missingDrive = {letter, L':'};
+    }
+    ASSERT_FALSE(missingDrive.empty()) << "every drive letter is mapped";
+    EXPECT_EQ(Dll().ValidatePath(nullptr, 0), kNotAcceptable);
+    const std::wstring refused[] = {
+        L"", L"C", L"C:", L"C:\\", L"C:/", L"Z:\\", L"relative\\dir", L"dir", L"..\\up", L"C:relative\\dir",
+        L"\\\\server\\share\\Lumora", L"\\\\?\\C:\\x", L"\\\\.\\C:\\x", L"C:\\dir:stream",
+        L"C:\\Program Files\\Lumora::$DATA", L"C:\\a*b", L"C:\\a?b", L"C:\\a<b", L"C:\\a>b", L"C:\\a|b",
+        L"C:\\a\"b", L"C:\\users\\*", dir / L"setup.log", missingDrive + L"\\Lumora\\Capture",
+        missingDrive + L"/Lumora", missingDrive + L"\\x", L"\\lumtest-no-such-root-folder\\Lumora",
+    };
+    for (const std::wstring& path : refused) {
+        const std::wstring copy = path;
+        EXPECT_EQ(Validate(copy), kNotAcceptable) << lumtest::Utf8(path);
+        EXPECT_EQ(copy, path) << "the caller's string is never changed";
     }
 }
 
-TEST(ValidatePath, ExistingFolderAndOneLetterFolderUnderADriveRoot) {
-    TempDir dir;
-    EXPECT_EQ(Validate(dir.path()), kUsable);
-    EXPECT_EQ(Validate(dir.path() + L"\\"), kUsable);
-    // Four characters pass the early checks; "C:\x" need not exist.
-    EXPECT_EQ(Validate(L"C:\\x"), kUsable);
-    EXPECT_TRUE(Contents(dir.path()).empty()) << "the probe file is removed again";
-}
-
-TEST(ValidatePath, AnExistingFileIsRefused) {
-    TempDir dir;
-    const std::wstring file = dir / L"setup.log";
-    ASSERT_TRUE(lumtest::WriteFileBytes(file, "x"));
-    EXPECT_EQ(Validate(file), kNotAcceptable);
-}
-
-TEST(ValidatePath, MissingFoldersAreMeasuredAtTheNearestExistingFolder) {
-    TempDir dir;
-    const std::wstring path = dir / L"Lumora\\Capture";
-    EXPECT_EQ(Validate(path), kUsable);
-    EXPECT_EQ(Validate(path, 1), kUsable);
-    EXPECT_TRUE(Contents(dir.path()).empty()) << "no folder created, no ppu* probe file left";
-
-    FakeFreeSpace::Reset(1ull << 40);
-    EXPECT_EQ(lum::ValidateInstallPath(path.c_str(), 100, &FakeFreeSpace::Query), kUsable);
-    EXPECT_EQ(FakeFreeSpace::folder, dir.path());
-    EXPECT_FALSE(FakeFreeSpace::askedForTotals) << "only the caller's free bytes are asked for";
-}
-
-TEST(ValidatePath, ForwardSlashesAndATrailingSlashAreCutLikeBackslashes) {
-    TempDir dir;
-    const std::wstring path = WithForwardSlashes(dir.path()) + L"/Lumora/Capture/";
-    EXPECT_EQ(Validate(path), kUsable);
-    FakeFreeSpace::Reset(1ull << 40);
-    EXPECT_EQ(lum::ValidateInstallPath(path.c_str(), 1, &FakeFreeSpace::Query), kUsable);
-    EXPECT_EQ(FakeFreeSpace::folder, WithForwardSlashes(dir.path()));
-    EXPECT_TRUE(Contents(dir.path()).empty());
-}
-
-TEST(ValidatePath, ADriveThatDoesNotExistIsRefused) {
-    const std::wstring drive = MissingDrive();
-    ASSERT_FALSE(drive.empty()) << "every drive letter is mapped";
-    EXPECT_EQ(Validate(drive + L"\\Lumora\\Capture"), kNotAcceptable);
-    EXPECT_EQ(Validate(drive + L"/Lumora"), kNotAcceptable);
-    EXPECT_EQ(Validate(drive + L"\\x"), kNotAcceptable);
-}
-
-TEST(ValidatePath, APathWithoutDriveIsTakenOnTheCurrentDrive) {
+TEST(ValidatePath, ExistingAndMissingFoldersUnderAnExistingOneAreUsable) {
     TempDir dir;
     std::wstring previous(32768, L'\0');
     previous.resize(::GetCurrentDirectoryW(32768, previous.data()));
     ASSERT_TRUE(::SetCurrentDirectoryW(dir.path().c_str()));
-    const std::wstring onCurrentDrive = dir.path().substr(2);  // "\users\...\lumtest-..."
-    EXPECT_EQ(Validate(onCurrentDrive + L"\\Lumora\\Capture"), kUsable);
-    EXPECT_EQ(Validate(L"\\lumtest-no-such-root-folder\\Lumora"), kNotAcceptable);
+    const std::wstring usable[] = {
+        dir.path(), dir.path() + L"\\",
+        L"C:\\x",  // four characters pass the early checks; "C:\x" need not exist
+        dir / L"Lumora\\Capture", WithForwardSlashes(dir.path()) + L"/Lumora/Capture/",
+        dir.path().substr(2) + L"\\Lumora\\Capture",  // no drive: taken on the current one
+    };
+    for (const std::wstring& path : usable) {
+        const std::wstring copy = path;
+        EXPECT_EQ(Validate(copy, 1), kUsable) << lumtest::Utf8(path);
+        EXPECT_EQ(copy, path) << "the caller's string is never changed";
+    }
     ::SetCurrentDirectoryW(previous.c_str());
-    EXPECT_TRUE(Contents(dir.path()).empty());
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path())) << "no folder made, no \"ppu*\" probe file left";
 }
 
 TEST(ValidatePath, RequiredSizeAgainstTheRealFreeSpace) {
     TempDir dir;
     EXPECT_EQ(Validate(dir.path(), 0), kUsable);
-    EXPECT_EQ(Validate(dir.path(), 1), kUsable);
     // 2^31 - 1 MiB is about 2 PiB: no test machine has that much.
     EXPECT_EQ(Validate(dir.path(), INT32_MAX), kTooLittleSpace);
-    // Negative sizes widen with their sign into huge unsigned byte counts.
+    // A negative size widens with its sign into a huge unsigned byte count.
     EXPECT_EQ(Validate(dir.path(), -1), kTooLittleSpace);
-    EXPECT_EQ(Validate(dir.path(), INT32_MIN), kTooLittleSpace);
     EXPECT_EQ(Validate(dir / L"missing\\deeper", -1), kTooLittleSpace);
 }
 
-TEST(ValidatePath, FreeSpaceExactlyEqualToTheRequiredBytesIsEnough) {
+TEST(ValidatePath, TheSeamIsAskedOnlyForTheCallersFreeBytesInTheNearestExistingFolder) {
     TempDir dir;
-    FakeFreeSpace::Reset(250ull << 20);
-    EXPECT_EQ(lum::ValidateInstallPath(dir.path().c_str(), 250, &FakeFreeSpace::Query), kUsable);
-    FakeFreeSpace::Reset((250ull << 20) - 1);
-    EXPECT_EQ(lum::ValidateInstallPath(dir.path().c_str(), 250, &FakeFreeSpace::Query), kTooLittleSpace);
-    FakeFreeSpace::Reset(0);
-    EXPECT_EQ(lum::ValidateInstallPath(dir.path().c_str(), 0, &FakeFreeSpace::Query), kUsable);
+    EXPECT_EQ(FakeFreeSpace::Validate(dir / L"Lumora\\Capture", 100, 1ull << 40), kUsable);
+    EXPECT_EQ(FakeFreeSpace::folder, dir.path());
+    EXPECT_FALSE(FakeFreeSpace::askedForTotals);
+    const std::wstring forward = WithForwardSlashes(dir.path());
+    EXPECT_EQ(FakeFreeSpace::Validate(forward + L"/Lumora/Capture/", 1, 1ull << 40), kUsable);
+    EXPECT_EQ(FakeFreeSpace::folder, forward);
+    // Exactly the required bytes are enough; one fewer is not.
+    EXPECT_EQ(FakeFreeSpace::Validate(dir.path(), 250, 250ull << 20), kUsable);
+    EXPECT_EQ(FakeFreeSpace::Validate(dir.path(), 250, (250ull << 20) - 1), kTooLittleSpace);
+    EXPECT_EQ(FakeFreeSpace::Validate(dir.path(), 0, 0), kUsable);
     // The widened negative size: only a disk reporting (almost) 2^64 bytes would do.
-    FakeFreeSpace::Reset(0xFFFFFFFFFFEFFFFFull);
-    EXPECT_EQ(lum::ValidateInstallPath(dir.path().c_str(), -1, &FakeFreeSpace::Query), kTooLittleSpace);
-    EXPECT_TRUE(Contents(dir.path()).empty());
-}
-
-TEST(ValidatePath, AFailedFreeSpaceQueryMeansNotWritable) {
-    TempDir dir;
-    FakeFreeSpace::Reset(1ull << 40);
-    FakeFreeSpace::fail = true;
-    EXPECT_EQ(lum::ValidateInstallPath(dir.path().c_str(), 0, &FakeFreeSpace::Query), kNotWritable);
+    EXPECT_EQ(FakeFreeSpace::Validate(dir.path(), -1, 0xFFFFFFFFFFEFFFFFull), kTooLittleSpace);
+    EXPECT_EQ(FakeFreeSpace::Validate(dir.path(), 0, 1ull << 40, true), kNotWritable);
     // Refused paths never get as far as the query.
-    FakeFreeSpace::Reset(1ull << 40);
-    EXPECT_EQ(lum::ValidateInstallPath(L"C:\\a|b", 0, &FakeFreeSpace::Query), kNotAcceptable);
-    EXPECT_EQ(FakeFreeSpace::calls, 0);
+    EXPECT_EQ(FakeFreeSpace::Validate(L"C:\\a|b", 0, 1ull << 40), kNotAcceptable);
+    EXPECT_TRUE(FakeFreeSpace::folder.empty());
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }
 
+// sysfs through Wine's Z: drive (the host's root) exists, and the kernel
+// refuses regular files in it even for root; statfs reports 0 free bytes, so
+// a required size of 0 gets past the space check to the write probe. Wine's
+// GetTempFileNameW still returns a unique number there: the validation must
+// notice that no file was made.
 TEST(ValidatePath, AFolderWhereNoFileCanBeCreatedIsNotWritable) {
-    const std::wstring folder = UnwritableFolder();
-    if (!FolderRefusesFiles(folder)) GTEST_SKIP() << lumtest::Utf8(folder) << " is missing or accepts files here";
+    const std::wstring folder = L"Z:\\sys\\kernel", probe = folder + L"\\lumtest-probe.tmp";
+    const lum::UniqueFileHandle file(::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                                   FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    if (!::PathIsDirectoryW(folder.c_str()) || file) GTEST_SKIP() << "Z:\\sys\\kernel is missing or accepts files";
     EXPECT_EQ(Validate(folder, 0), kNotWritable);
-    // Through the walk as well: a missing folder below it.
     EXPECT_EQ(Validate(folder + L"\\Lumora\\Capture", 0), kNotWritable);
     // The space check comes first: a full folder that is also read-only reports space.
     EXPECT_EQ(Validate(folder, 1), kTooLittleSpace);
-    FakeFreeSpace::Reset(1ull << 40);
-    EXPECT_EQ(lum::ValidateInstallPath(folder.c_str(), 1, &FakeFreeSpace::Query), kNotWritable);
-}
-
-TEST(ValidatePath, TheCallersStringIsNeverChanged) {
-    TempDir dir;
-    std::wstring path = WithForwardSlashes(dir.path()) + L"/a/b/c/";
-    const std::wstring before = path;
-    EXPECT_EQ(Validate(path), kUsable);
-    EXPECT_EQ(path, before);
-    std::wstring refused = L"C:\\dir:stream";
-    EXPECT_EQ(Validate(refused), kNotAcceptable);
-    EXPECT_EQ(refused, L"C:\\dir:stream");
+    EXPECT_EQ(FakeFreeSpace::Validate(folder, 1, 1ull << 40), kNotWritable);
 }
 
 TEST(ValidatePath, VeryLongPathsAreWalkedUpToTheirExistingFolder) {
@@ -236,8 +151,8 @@ TEST(ValidatePath, VeryLongPathsAreWalkedUpToTheirExistingFolder) {
     std::wstring deep = dir.path();
     for (int i = 0; i < 20000; ++i) deep += L"\\a";
     EXPECT_EQ(Validate(deep), kUsable);
-    EXPECT_EQ(Validate(dir.path() + L"\\" + std::wstring(100000, L'x')), kUsable);
-    EXPECT_EQ(Validate(dir.path() + L"\\" + std::wstring(100000, L'x'), -1), kTooLittleSpace);
+    EXPECT_EQ(Validate(dir / std::wstring(100000, L'x')), kUsable);
+    EXPECT_EQ(Validate(dir / std::wstring(100000, L'x'), -1), kTooLittleSpace);
     // An existing folder nested past MAX_PATH counts as missing, as it does
     // for a setup program that is not long-path aware.
     std::wstring nested = dir.path();
@@ -247,33 +162,14 @@ TEST(ValidatePath, VeryLongPathsAreWalkedUpToTheirExistingFolder) {
     }
     std::wstring expectedFolder = nested;
     while (expectedFolder.size() >= MAX_PATH) expectedFolder.resize(expectedFolder.rfind(L'\\'));
-    FakeFreeSpace::Reset(1ull << 40);
-    const uint32_t result = lum::ValidateInstallPath((nested + L"\\x").c_str(), 1, &FakeFreeSpace::Query);
+    const uint32_t result = FakeFreeSpace::Validate(nested + L"\\x", 1, 1ull << 40);
     EXPECT_EQ(FakeFreeSpace::folder, expectedFolder);
-    // GetTempFileNameW takes folders of at most MAX_PATH - 14 characters, so
-    // the probe itself may refuse the nearest folder it is given.
-    EXPECT_EQ(result, expectedFolder.size() <= MAX_PATH - 14 ? kUsable : kNotWritable);
-}
-
-TEST(PathRules, WalkStepsKeepTheDriveSeparator) {
-    EXPECT_EQ(lum::ParentFolderLength(L"C:\\a\\b"), 4u);
-    EXPECT_EQ(lum::ParentFolderLength(L"C:\\a"), 3u);
-    EXPECT_EQ(lum::ParentFolderLength(L"C:/a/"), 4u);
-    EXPECT_EQ(lum::ParentFolderLength(L"C:\\"), std::nullopt) << "a drive root cannot be cut shorter";
-    EXPECT_EQ(lum::ParentFolderLength(L"\\abc"), std::nullopt) << "cut to nothing";
-    EXPECT_EQ(lum::ParentFolderLength(L"\\ab\\c"), 3u);
-    EXPECT_EQ(lum::ParentFolderLength(L"\\ab"), std::nullopt) << "cut below 3";
-    // A separator at index 2 is kept wherever it comes from.
-    EXPECT_EQ(lum::ParentFolderLength(L"\\a\\b"), 3u);
-    EXPECT_EQ(lum::ParentFolderLength(L"\\a\\"), std::nullopt);
-    EXPECT_EQ(lum::ParentFolderLength(L"abc"), std::nullopt);
-    EXPECT_EQ(lum::ParentFolderLength(L""), std::nullopt);
-}
-
-TEST(PathRules, RequiredBytesWidenWithSign) {
-    EXPECT_EQ(lum::RequiredBytes(0), 0u);
-    EXPECT_EQ(lum::RequiredBytes(1), 1048576u);
-    EXPECT_EQ(lum::RequiredBytes(INT32_MAX), 0x7FFFFFFFull << 20);
-    EXPECT_EQ(lum::RequiredBytes(-1), 0xFFFFFFFFFFF00000ull);
-    EXPECT_EQ(lum::RequiredBytes(INT32_MIN), 0xFFF8000000000000ull);
+    // That folder is at least MAX_PATH - 6 characters long: too long for the
+    // probe file that GetTempFileNameW would make in it.
+    EXPECT_EQ(result, kNotWritable);
+    // The longest folder that takes it has MAX_PATH - 14 characters.
+    const std::wstring longest = dir / std::wstring(MAX_PATH - 15 - dir.path().size(), L'e');
+    ASSERT_TRUE(::CreateDirectoryW(longest.c_str(), nullptr) && ::CreateDirectoryW((longest + L"e").c_str(), nullptr));
+    EXPECT_EQ(Validate(longest), kUsable);
+    EXPECT_EQ(Validate(longest + L"e"), kNotWritable);
 }
