@@ -91,17 +91,17 @@ void AddPageControls(std::vector<ControlRecord>& list, UiState& ui) {
         break;
     case PageInstallFailed:
         AddControl(list, L"Retry", 520, kFooterButtonTop, 160, 44, ActionRetry, KindPrimary);
-        AddControl(list, L"ErrorDetails", 40, 348, MeasureTextKey(L"ErrorDetails", 12) + 18, 30,
-                   ActionErrorDetails, KindLink);
         break;
     case PageUninstallFailed:
         AddControl(list, L"Close", 372, kFooterButtonTop, 132, 44, ActionCancel, KindSecondary);
         AddControl(list, L"RetryUninstall", 520, kFooterButtonTop, 160, 44, ActionRetry, KindPrimary);
-        AddControl(list, L"ErrorDetails", 40, 348, MeasureTextKey(L"ErrorDetails", 12) + 18, 30,
-                   ActionErrorDetails, KindLink);
         break;
     default:
         break;  // a page outside 0 ... 10 (LumUI_Create stores it unclamped) has the title bar only
+    }
+    if (ui.page == PageInstallFailed || ui.page == PageUninstallFailed) {
+        AddControl(list, L"ErrorDetails", 40, 348, MeasureTextKey(L"ErrorDetails", 12) + 18, 30, ActionErrorDetails,
+                   KindLink);
     }
 }
 
