@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "base/failure_log.h"
 #include "draw/icons.h"
 #include "draw/text_layout.h"
 
@@ -42,24 +43,27 @@ TargetPool& Pool() {
 bool EnsureFactories() {
     Factories& f = SharedFactories();
     if (!f.d2d) {
-        if (FAILED(::D2D1CreateFactory(D2D1_FACTORY_TYPE_SINGLE_THREADED, __uuidof(ID2D1Factory), nullptr,
-                                       reinterpret_cast<void**>(f.d2d.ReleaseAndGetAddressOf())))) {
+        if (!Succeeded(::D2D1CreateFactory(D2D1_FACTORY_TYPE_SINGLE_THREADED, __uuidof(ID2D1Factory), nullptr,
+                                           reinterpret_cast<void**>(f.d2d.ReleaseAndGetAddressOf())),
+                       "D2D1CreateFactory")) {
             f.d2d.Reset();
             return false;
         }
     }
     if (!f.roundCaps) {
-        const D2D1_STROKE_STYLE_PROPERTIES props = D2D1::StrokeStyleProperties(
-            D2D1_CAP_STYLE_ROUND, D2D1_CAP_STYLE_ROUND, D2D1_CAP_STYLE_FLAT, D2D1_LINE_JOIN_MITER, 10.0f,
-            D2D1_DASH_STYLE_SOLID, 0.0f);
-        if (FAILED(f.d2d->CreateStrokeStyle(props, nullptr, 0, f.roundCaps.ReleaseAndGetAddressOf()))) {
+        const D2D1_STROKE_STYLE_PROPERTIES props =
+            D2D1::StrokeStyleProperties(D2D1_CAP_STYLE_ROUND, D2D1_CAP_STYLE_ROUND, D2D1_CAP_STYLE_FLAT,
+                                        D2D1_LINE_JOIN_MITER, 10.0f, D2D1_DASH_STYLE_SOLID, 0.0f);
+        if (!Succeeded(f.d2d->CreateStrokeStyle(props, nullptr, 0, f.roundCaps.ReleaseAndGetAddressOf()),
+                       "ID2D1Factory::CreateStrokeStyle")) {
             f.roundCaps.Reset();
             return false;
         }
     }
     if (!f.dwrite) {
-        if (FAILED(::DWriteCreateFactory(DWRITE_FACTORY_TYPE_SHARED, __uuidof(IDWriteFactory),
-                                         reinterpret_cast<IUnknown**>(f.dwrite.ReleaseAndGetAddressOf())))) {
+        if (!Succeeded(::DWriteCreateFactory(DWRITE_FACTORY_TYPE_SHARED, __uuidof(IDWriteFactory),
+                                             reinterpret_cast<IUnknown**>(f.dwrite.ReleaseAndGetAddressOf())),
+                       "DWriteCreateFactory")) {
             f.dwrite.Reset();
             return false;
         }
@@ -87,16 +91,6 @@ void ReleaseDrawingObjectsAtUnload() {
     f.d2d.Reset();
 }
 
-bool& LayoutDumpMode() {
-    static bool on = false;
-    return on;
-}
-
-std::vector<std::wstring>& OverflowList() {
-    static std::vector<std::wstring> list;
-    return list;
-}
-
 Argb LerpColor(Argb a, Argb b, float t) {
     // NaN compares false both ways; treat it as the start colour.
     if (!(t > 0.0f)) t = 0.0f;
@@ -115,8 +109,7 @@ Argb LerpColor(Argb a, Argb b, float t) {
 
 D2D1_COLOR_F ToColorF(Argb color) {
     return D2D1::ColorF(static_cast<float>((color >> 16) & 0xFFu) / 255.0f,
-                        static_cast<float>((color >> 8) & 0xFFu) / 255.0f,
-                        static_cast<float>(color & 0xFFu) / 255.0f,
+                        static_cast<float>((color >> 8) & 0xFFu) / 255.0f, static_cast<float>(color & 0xFFu) / 255.0f,
                         static_cast<float>((color >> 24) & 0xFFu) / 255.0f);
 }
 
@@ -152,21 +145,22 @@ bool Canvas::Begin(HDC dc, const RECT& pixelRect, float scale) {
     if (!target_) {
         brush_.Reset();  // a brush belongs to the target that made it
         const D2D1_RENDER_TARGET_PROPERTIES props = D2D1::RenderTargetProperties(
-            D2D1_RENDER_TARGET_TYPE_SOFTWARE,
-            D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_IGNORE), 96.0f, 96.0f,
-            D2D1_RENDER_TARGET_USAGE_NONE, D2D1_FEATURE_LEVEL_DEFAULT);
-        if (FAILED(D2DFactory()->CreateDCRenderTarget(&props, target_.ReleaseAndGetAddressOf()))) {
+            D2D1_RENDER_TARGET_TYPE_SOFTWARE, D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_IGNORE),
+            96.0f, 96.0f, D2D1_RENDER_TARGET_USAGE_NONE, D2D1_FEATURE_LEVEL_DEFAULT);
+        if (!Succeeded(D2DFactory()->CreateDCRenderTarget(&props, target_.ReleaseAndGetAddressOf()),
+                       "ID2D1Factory::CreateDCRenderTarget")) {
             ReleaseTarget();
             return false;
         }
     }
-    if (FAILED(target_->BindDC(dc, &pixelRect))) {
+    if (!Succeeded(target_->BindDC(dc, &pixelRect), "ID2D1DCRenderTarget::BindDC")) {
         ReleaseTarget();
         return false;
     }
     if (!brush_) {
-        if (FAILED(target_->CreateSolidColorBrush(D2D1::ColorF(0.0f, 0.0f, 0.0f, 0.0f),
-                                                  brush_.ReleaseAndGetAddressOf()))) {
+        if (!Succeeded(
+                target_->CreateSolidColorBrush(D2D1::ColorF(0.0f, 0.0f, 0.0f, 0.0f), brush_.ReleaseAndGetAddressOf()),
+                "ID2D1RenderTarget::CreateSolidColorBrush")) {
             ReleaseTarget();
             return false;
         }
@@ -195,9 +189,9 @@ void Canvas::End() {
         return;
     }
     drawing_ = false;
-    const HRESULT hr = target_->EndDraw();
+    const bool ended = Succeeded(target_->EndDraw(), "ID2D1RenderTarget::EndDraw");
     TargetPool& pool = Pool();
-    if (SUCCEEDED(hr) && !pool.target) {
+    if (ended && !pool.target) {
         pool.target = std::move(target_);
         pool.brush = std::move(brush_);
     }

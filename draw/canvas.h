@@ -12,14 +12,34 @@
 #include <string>
 #include <vector>
 
-#include "host/scoped_win.h"
+#include "base/scoped_win.h"
 
 namespace lum {
 
 // 0xAARRGGBB. A colour of 0 passed to a shape means "none".
 using Argb = uint32_t;
 
-enum TextAlign : int { AlignLeading = 0, AlignCentre = 1, AlignTrailing = 2 };
+enum class TextAlign : uint8_t { Leading, Centre, Trailing };
+enum class TextWeight : uint8_t { Regular, Semibold };
+
+// How a text is set. Name the fields that differ from the defaults:
+// TextStyle{.size = 14, .color = kNavy, .weight = TextWeight::Semibold}.
+struct TextStyle {
+    float size = 12.0f;
+    Argb color = 0;
+    TextWeight weight = TextWeight::Regular;
+    TextAlign align = TextAlign::Leading;
+    // Shrink the size step by step until the text fits the box's height.
+    bool fit = true;
+};
+
+// A box in layout units: where a text is laid out and clipped.
+struct Box {
+    float x = 0.0f;
+    float y = 0.0f;
+    float width = 0.0f;
+    float height = 0.0f;
+};
 
 // Creates, each only if still missing and in this order: the Direct2D factory,
 // the shared round-cap stroke style, the DirectWrite factory. False as soon as
@@ -34,16 +54,11 @@ void ReleaseDrawingResources();
 // unloaded with FreeLibrary, never while the process is terminating.
 void ReleaseDrawingObjectsAtUnload();
 
-// Offline rendering: while on, animations are frozen and every DrawText that
-// overflows its box is appended to OverflowList().
-bool& LayoutDumpMode();
-std::vector<std::wstring>& OverflowList();
-
 // Blends a to b by t (clamped to 0..1), per byte, rounding half away from zero.
 Argb LerpColor(Argb a, Argb b, float t);
 
-// Width a single line of the key's text needs at the font size (cached).
-float MeasureTextKey(const std::wstring& key, float fontSize);
+// Width a single line of the text needs at the font size, regular weight (cached).
+float MeasureText(const std::wstring& text, float fontSize);
 
 // Direct2D's float colour for an Argb (each channel / 255).
 D2D1_COLOR_F ToColorF(Argb color);
@@ -118,11 +133,11 @@ public:
     void Ellipse(float cx, float cy, float rx, float ry, Argb fill, Argb stroke, float strokeWidth);
     void DrawLine(float x1, float y1, float x2, float y2, Argb color, float width);
     void SoftShadow(float x, float y, float width, float height, float spread, float opacity);
-    void DrawText(const std::wstring& text, float x, float y, float width, float height, float fontSize,
-                  Argb color, bool semibold, int align, bool fit);
-    // Looks the key up and draws it with shrink-to-fit.
-    void DrawTextKey(const std::wstring& key, float x, float y, float width, float height, float fontSize,
-                     Argb color, bool semibold, int align);
+    void DrawText(const std::wstring& text, const Box& box, const TextStyle& style);
+
+    // The offline renderer's overflow report: while a list is set, every text
+    // that does not fit its box is appended to it.
+    void CollectOverflows(std::vector<std::wstring>* list) { overflows_ = list; }
 
 private:
     void ReleaseTarget();
@@ -133,6 +148,7 @@ private:
     bool drawing_ = false;
     Argb brushColor_ = 0;
     bool brushColorKnown_ = false;
+    std::vector<std::wstring>* overflows_ = nullptr;
 };
 
 }  // namespace lum

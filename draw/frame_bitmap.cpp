@@ -1,4 +1,5 @@
 // The off-screen frame: a 32-bit top-down DIB section in a memory DC.
+#include "base/failure_log.h"
 #include "draw/canvas.h"
 
 namespace lum {
@@ -10,7 +11,10 @@ bool FrameBitmap::Ensure(int width, int height) {
     if (static_cast<int64_t>(width) * static_cast<int64_t>(height) > kMaxPixels) return false;
 
     UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));  // compatible with the screen
-    if (!dc) return false;
+    if (!dc) {
+        ReportFailedCall("CreateCompatibleDC", ::GetLastError());
+        return false;
+    }
 
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
@@ -21,10 +25,16 @@ bool FrameBitmap::Ensure(int width, int height) {
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     UniqueBitmap bitmap(::CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!bitmap || !bits) return false;
+    if (!bitmap || !bits) {
+        ReportFailedCall("CreateDIBSection", ::GetLastError());
+        return false;
+    }
 
     HGDIOBJ previous = ::SelectObject(dc.get(), bitmap.get());
-    if (!previous || previous == HGDI_ERROR) return false;
+    if (!previous || previous == HGDI_ERROR) {
+        ReportFailedCall("SelectObject", ::GetLastError());
+        return false;
+    }
 
     dc_ = std::move(dc);
     bitmap_ = std::move(bitmap);

@@ -6,6 +6,7 @@
 #include <map>
 #include <string>
 
+#include "base/failure_log.h"
 #include "draw/canvas.h"
 #include "draw/icons.h"
 
@@ -127,15 +128,17 @@ ID2D1PathGeometry* GetPathGeometry(const wchar_t* pathData) {
     if (!EnsureFactories()) return nullptr;
 
     ComPtr<ID2D1PathGeometry> geometry;
-    if (FAILED(D2DFactory()->CreatePathGeometry(geometry.GetAddressOf()))) return nullptr;
+    if (!Succeeded(D2DFactory()->CreatePathGeometry(geometry.GetAddressOf()), "ID2D1Factory::CreatePathGeometry")) {
+        return nullptr;
+    }
     ComPtr<ID2D1GeometrySink> sink;
-    if (FAILED(geometry->Open(sink.GetAddressOf()))) return nullptr;
+    if (!Succeeded(geometry->Open(sink.GetAddressOf()), "ID2D1PathGeometry::Open")) return nullptr;
     sink->SetFillMode(D2D1_FILL_MODE_WINDING);
     // A coordinate beyond the float range has no place in a drawing, and
     // some Direct2D implementations never finish filling such a figure:
     // the path is refused before the sink is closed.
     if (!ParsePathData(pathData, sink.Get())) return nullptr;
-    if (FAILED(sink->Close())) return nullptr;
+    if (!Succeeded(sink->Close(), "ID2D1GeometrySink::Close")) return nullptr;
 
     ID2D1PathGeometry* result = geometry.Get();
     cache.emplace(std::move(key), std::move(geometry));

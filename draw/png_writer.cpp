@@ -2,37 +2,42 @@
 
 #include <wincodec.h>
 
+#include "base/failure_log.h"
+
 namespace lum {
 
 bool WritePng(const FrameBitmap& frame, const std::wstring& path) {
     if (!frame.bitmap() || path.empty()) return false;
 
     ComPtr<IWICImagingFactory> factory;
-    if (FAILED(::CoCreateInstance(CLSID_WICImagingFactory2, nullptr, CLSCTX_INPROC_SERVER,
-                                  IID_IWICImagingFactory, reinterpret_cast<void**>(factory.GetAddressOf())))) {
+    if (!Succeeded(::CoCreateInstance(CLSID_WICImagingFactory2, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                      reinterpret_cast<void**>(factory.GetAddressOf())),
+                   "CoCreateInstance(WICImagingFactory)")) {
         return false;
     }
     ComPtr<IWICBitmap> source;
-    if (FAILED(factory->CreateBitmapFromHBITMAP(frame.bitmap(), nullptr, WICBitmapIgnoreAlpha,
-                                                source.GetAddressOf()))) {
+    if (!Succeeded(
+            factory->CreateBitmapFromHBITMAP(frame.bitmap(), nullptr, WICBitmapIgnoreAlpha, source.GetAddressOf()),
+            "IWICImagingFactory::CreateBitmapFromHBITMAP")) {
         return false;
     }
     ComPtr<IWICStream> stream;
-    if (FAILED(factory->CreateStream(stream.GetAddressOf())) ||
-        FAILED(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE))) {
+    if (!Succeeded(factory->CreateStream(stream.GetAddressOf()), "IWICImagingFactory::CreateStream") ||
+        !Succeeded(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE), "IWICStream::InitializeFromFilename")) {
         return false;
     }
     ComPtr<IWICBitmapEncoder> encoder;
-    if (FAILED(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, encoder.GetAddressOf())) ||
-        FAILED(encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache))) {
+    if (!Succeeded(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, encoder.GetAddressOf()),
+                   "IWICImagingFactory::CreateEncoder") ||
+        !Succeeded(encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache), "IWICBitmapEncoder::Initialize")) {
         return false;
     }
     ComPtr<IWICBitmapFrameEncode> frameEncode;
-    if (FAILED(encoder->CreateNewFrame(frameEncode.GetAddressOf(), nullptr)) ||
-        FAILED(frameEncode->Initialize(nullptr)) ||
-        FAILED(frameEncode->WriteSource(source.Get(), nullptr)) ||
-        FAILED(frameEncode->Commit()) ||
-        FAILED(encoder->Commit())) {
+    if (!Succeeded(encoder->CreateNewFrame(frameEncode.GetAddressOf(), nullptr), "IWICBitmapEncoder::CreateNewFrame") ||
+        !Succeeded(frameEncode->Initialize(nullptr), "IWICBitmapFrameEncode::Initialize") ||
+        !Succeeded(frameEncode->WriteSource(source.Get(), nullptr), "IWICBitmapFrameEncode::WriteSource") ||
+        !Succeeded(frameEncode->Commit(), "IWICBitmapFrameEncode::Commit") ||
+        !Succeeded(encoder->Commit(), "IWICBitmapEncoder::Commit")) {
         return false;
     }
     return true;

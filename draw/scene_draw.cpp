@@ -4,13 +4,14 @@
 
 namespace lum {
 
-void DrawScene(Canvas& canvas, Scene scene, float x, float y, float scale) {
+void DrawScene(Canvas& canvas, Scene scene, float x, float y, float scale, const SceneTextPainter* texts) {
     if (scene < 0 || scene >= kSceneCount) return;
     const SceneTable table = GetScene(scene);
-    DrawSceneItems(canvas, table.items, table.count, x, y, scale);
+    DrawSceneItems(canvas, table.items, table.count, x, y, scale, texts);
 }
 
-void DrawSceneItems(Canvas& canvas, const SceneItem* items, size_t count, float x, float y, float scale) {
+void DrawSceneItems(Canvas& canvas, const SceneItem* items, size_t count, float x, float y, float scale,
+                    const SceneTextPainter* texts) {
     ID2D1RenderTarget* target = canvas.target();
     if (!items || !canvas.active() || !target) return;
 
@@ -50,7 +51,7 @@ void DrawSceneItems(Canvas& canvas, const SceneItem* items, size_t count, float 
                 break;
             }
             case ItemText:
-                DrawSceneText(canvas, item);
+                if (texts) texts->DrawSceneText(canvas, item);
                 break;
             default:
                 break;  // unknown kinds draw nothing

@@ -43,14 +43,22 @@ struct SceneTable {
 };
 SceneTable GetScene(Scene scene);
 
+// Draws the text items of a scene, in item space. The drawing layer knows no
+// languages: the page layer maps an item's design text to a language key and a box.
+class SceneTextPainter {
+public:
+    virtual void DrawSceneText(Canvas& canvas, const SceneItem& item) const = 0;
+
+protected:
+    ~SceneTextPainter() = default;
+};
+
 // Draws every item of a scene, its origin at (x, y), its units times scale.
-void DrawScene(Canvas& canvas, Scene scene, float x, float y, float scale);
+// Text items are drawn by `texts`; without one they are left out.
+void DrawScene(Canvas& canvas, Scene scene, float x, float y, float scale, const SceneTextPainter* texts = nullptr);
 
 // Draws count items in array order the way DrawScene draws a scene.
-void DrawSceneItems(Canvas& canvas, const SceneItem* items, size_t count, float x, float y, float scale);
-
-// Draws a text item of a scene in item space (the page scenes map the item's
-// own text to a language key and a box).
-void DrawSceneText(Canvas& canvas, const SceneItem& item);
+void DrawSceneItems(Canvas& canvas, const SceneItem* items, size_t count, float x, float y, float scale,
+                    const SceneTextPainter* texts = nullptr);
 
 }  // namespace lum

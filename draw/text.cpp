@@ -5,9 +5,9 @@
 #include <string_view>
 #include <tuple>
 
+#include "base/failure_log.h"
 #include "draw/canvas.h"
 #include "draw/text_layout.h"
-#include "text/text_lookup.h"
 
 namespace lum {
 namespace {
@@ -30,14 +30,14 @@ template <typename Text>
 struct BasicLayoutKey {
     Text text;
     bool fit;
-    int align;
-    bool semibold;
+    TextAlign align;
+    TextWeight weight;
     float width;
     float height;
     float size;
 
     auto Tied() const {
-        return std::make_tuple(std::wstring_view(text), fit, align, semibold, width, height, size);
+        return std::make_tuple(std::wstring_view(text), fit, align, weight, width, height, size);
     }
 };
 using LayoutKey = BasicLayoutKey<std::wstring>;
@@ -62,10 +62,10 @@ std::map<std::pair<std::wstring, float>, float>& WidthCache() {
     return cache;
 }
 
-DWRITE_TEXT_ALIGNMENT ToTextAlignment(int align) {
+DWRITE_TEXT_ALIGNMENT ToTextAlignment(TextAlign align) {
     switch (align) {
-        case AlignCentre: return DWRITE_TEXT_ALIGNMENT_CENTER;
-        case AlignTrailing: return DWRITE_TEXT_ALIGNMENT_TRAILING;
+        case TextAlign::Centre: return DWRITE_TEXT_ALIGNMENT_CENTER;
+        case TextAlign::Trailing: return DWRITE_TEXT_ALIGNMENT_TRAILING;
         default: return DWRITE_TEXT_ALIGNMENT_LEADING;
     }
 }
@@ -74,7 +74,7 @@ bool UsableSize(float value) { return std::isfinite(value) && value >= 0.0f; }
 
 // The width a line of text would roughly take when DirectWrite cannot
 // measure it: half an em for narrow characters, a full em for East Asian
-// wide ones. See MeasureTextKey for why an estimate beats 0.
+// wide ones. See MeasureText for why an estimate beats 0.
 float EstimateWidth(const std::wstring& text, float fontSize) {
     float ems = 0.0f;
     for (const wchar_t c : text) {
@@ -89,8 +89,9 @@ float EstimateWidth(const std::wstring& text, float fontSize) {
 
 }  // namespace
 
-ComPtr<IDWriteTextLayout> BuildTextLayout(const std::wstring& text, float width, float height, float fontSize,
-                                          bool semibold, int align, bool fit, std::vector<float>* sizesTried) {
+ComPtr<IDWriteTextLayout> BuildTextLayout(const std::wstring& text, float width, float height, const TextStyle& style,
+                                          std::vector<float>* sizesTried) {
+    const float fontSize = style.size;
     ComPtr<IDWriteTextLayout> best;
     if (!UsableSize(width) || !UsableSize(height) || !std::isfinite(fontSize) || !(fontSize > 0.0f)) return best;
     if (text.size() > UINT32_MAX) return best;
@@ -101,25 +102,27 @@ ComPtr<IDWriteTextLayout> BuildTextLayout(const std::wstring& text, float width,
     for (int attempt = 0; attempt < kMaxFitAttempts; ++attempt) {
         if (sizesTried) sizesTried->push_back(size);
         ComPtr<IDWriteTextFormat> format;
-        if (FAILED(factory->CreateTextFormat(kFontFamily, nullptr,
-                                             semibold ? DWRITE_FONT_WEIGHT_SEMI_BOLD : DWRITE_FONT_WEIGHT_NORMAL,
-                                             DWRITE_FONT_STYLE_NORMAL, DWRITE_FONT_STRETCH_NORMAL, size, L"",
-                                             format.GetAddressOf()))) {
+        const DWRITE_FONT_WEIGHT weight =
+            style.weight == TextWeight::Semibold ? DWRITE_FONT_WEIGHT_SEMI_BOLD : DWRITE_FONT_WEIGHT_NORMAL;
+        if (!Succeeded(factory->CreateTextFormat(kFontFamily, nullptr, weight, DWRITE_FONT_STYLE_NORMAL,
+                                                 DWRITE_FONT_STRETCH_NORMAL, size, L"", format.GetAddressOf()),
+                       "IDWriteFactory::CreateTextFormat")) {
             break;  // keep the last layout that could be made
         }
-        format->SetTextAlignment(ToTextAlignment(align));
+        format->SetTextAlignment(ToTextAlignment(style.align));
         format->SetParagraphAlignment(DWRITE_PARAGRAPH_ALIGNMENT_CENTER);
         format->SetWordWrapping(DWRITE_WORD_WRAPPING_WRAP);
 
         ComPtr<IDWriteTextLayout> layout;
-        if (FAILED(factory->CreateTextLayout(text.c_str(), static_cast<UINT32>(text.size()), format.Get(), width,
-                                             height, layout.GetAddressOf()))) {
+        if (!Succeeded(factory->CreateTextLayout(text.c_str(), static_cast<UINT32>(text.size()), format.Get(),
+                                                 width, height, layout.GetAddressOf()),
+                       "IDWriteFactory::CreateTextLayout")) {
             break;
         }
         DWRITE_TEXT_METRICS metrics{};
         const bool measured = SUCCEEDED(layout->GetMetrics(&metrics));
         best = std::move(layout);
-        if (!fit || !measured) break;
+        if (!style.fit || !measured) break;
         if (height + kFitSlack >= metrics.height) break;
         if (fontSize * kSmallestFit >= size) break;
         size *= kShrinkFactor;
@@ -135,46 +138,41 @@ void ClearTextCaches() {
     WidthCache().clear();
 }
 
-void Canvas::DrawText(const std::wstring& text, float x, float y, float width, float height, float fontSize,
-                      Argb color, bool semibold, int align, bool fit) {
+void Canvas::DrawText(const std::wstring& text, const Box& box, const TextStyle& style) {
     if (!drawing_) return;
+    const auto [x, y, width, height] = box;
+    const float fontSize = style.size;
     // Non-finite sizes have no place in an ordered key (NaN compares equal
     // to everything) and could not be laid out anyway.
     if (!UsableSize(width) || !UsableSize(height) || !std::isfinite(fontSize) || !(fontSize > 0.0f)) return;
 
     auto& cache = LayoutCache();
     IDWriteTextLayout* layout = nullptr;
-    if (const auto found = cache.find(LayoutKeyView{text, fit, align, semibold, width, height, fontSize});
-        found != cache.end()) {
+    const LayoutKeyView key{text, style.fit, style.align, style.weight, width, height, fontSize};
+    if (const auto found = cache.find(key); found != cache.end()) {
         layout = found->second.Get();
     } else {
-        ComPtr<IDWriteTextLayout> made = BuildTextLayout(text, width, height, fontSize, semibold, align, fit);
+        ComPtr<IDWriteTextLayout> made = BuildTextLayout(text, width, height, style);
         if (!made) return;
         if (cache.size() >= kLayoutCacheLimit) cache.clear();
         layout = made.Get();
-        cache.emplace(LayoutKey{text, fit, align, semibold, width, height, fontSize}, std::move(made));
+        cache.emplace(LayoutKey{text, style.fit, style.align, style.weight, width, height, fontSize}, std::move(made));
     }
 
-    if (LayoutDumpMode()) {
+    if (overflows_) {
         DWRITE_TEXT_METRICS metrics{};
         if (SUCCEEDED(layout->GetMetrics(&metrics)) &&
             (metrics.height > height + kOverflowSlack || metrics.width > width + kOverflowSlack)) {
-            OverflowList().push_back(text);
+            overflows_->push_back(text);
         }
     }
 
-    SetColor(color);
+    SetColor(style.color);
     // The clip option keeps the glyphs inside the box; the explicit clip does
     // the same for renderers that ignore the option (Wine's Direct2D does).
     target_->PushAxisAlignedClip(D2D1::RectF(x, y, x + width, y + height), D2D1_ANTIALIAS_MODE_ALIASED);
     target_->DrawTextLayout(D2D1::Point2F(x, y), layout, brush_.Get(), D2D1_DRAW_TEXT_OPTIONS_CLIP);
     target_->PopAxisAlignedClip();
-}
-
-void Canvas::DrawTextKey(const std::wstring& key, float x, float y, float width, float height, float fontSize,
-                         Argb color, bool semibold, int align) {
-    if (!drawing_) return;
-    DrawText(TextLookup(key), x, y, width, height, fontSize, color, semibold, align, true);
 }
 
 // When DirectWrite cannot measure (no factory, no format, no layout), the
@@ -183,9 +181,8 @@ void Canvas::DrawTextKey(const std::wstring& key, float x, float y, float width,
 // it, and a zero width would collapse those links into unclickable slivers
 // and pile the legal line on top of itself. The estimate is not cached, so
 // a later successful measurement replaces it.
-float MeasureTextKey(const std::wstring& key, float fontSize) {
+float MeasureText(const std::wstring& text, float fontSize) {
     const bool factories = EnsureFactories();
-    const std::wstring text = TextLookup(key);
     if (!std::isfinite(fontSize) || !(fontSize > 0.0f)) return 0.0f;
 
     auto& cache = WidthCache();
@@ -195,14 +192,16 @@ float MeasureTextKey(const std::wstring& key, float fontSize) {
 
     IDWriteFactory* factory = DWriteFactory();
     ComPtr<IDWriteTextFormat> format;
-    if (FAILED(factory->CreateTextFormat(kFontFamily, nullptr, DWRITE_FONT_WEIGHT_NORMAL, DWRITE_FONT_STYLE_NORMAL,
-                                         DWRITE_FONT_STRETCH_NORMAL, fontSize, L"", format.GetAddressOf()))) {
+    if (!Succeeded(factory->CreateTextFormat(kFontFamily, nullptr, DWRITE_FONT_WEIGHT_NORMAL, DWRITE_FONT_STYLE_NORMAL,
+                                             DWRITE_FONT_STRETCH_NORMAL, fontSize, L"", format.GetAddressOf()),
+                   "IDWriteFactory::CreateTextFormat")) {
         return EstimateWidth(text, fontSize);
     }
     ComPtr<IDWriteTextLayout> layout;
     DWRITE_TEXT_METRICS metrics{};
-    if (FAILED(factory->CreateTextLayout(text.c_str(), static_cast<UINT32>(text.size()), format.Get(),
-                                         kMeasureMaxWidth, kMeasureMaxHeight, layout.GetAddressOf())) ||
+    if (!Succeeded(factory->CreateTextLayout(text.c_str(), static_cast<UINT32>(text.size()), format.Get(),
+                                             kMeasureMaxWidth, kMeasureMaxHeight, layout.GetAddressOf()),
+                   "IDWriteFactory::CreateTextLayout") ||
         FAILED(layout->GetMetrics(&metrics))) {
         return EstimateWidth(text, fontSize);
     }

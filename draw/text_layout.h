@@ -9,13 +9,12 @@
 namespace lum {
 
 // Lays text out in a width x height box the way DrawText does: "Microsoft
-// YaHei", weight 600 or 400, centred paragraph, word wrap. With fit on it
-// shrinks the size by 0.94 per attempt (at most 8) until the text is no
+// YaHei", the style's weight and alignment, centred paragraph, word wrap.
+// With fit on it shrinks the size by 0.94 per attempt (at most 8) until the text is no
 // taller than the box + 0.5, stopping at the first size at or below 72 % of
 // the requested one. Null when not even the first layout could be made.
 // sizesTried, when given, receives the font size of every attempt.
-ComPtr<IDWriteTextLayout> BuildTextLayout(const std::wstring& text, float width, float height, float fontSize,
-                                          bool semibold, int align, bool fit,
+ComPtr<IDWriteTextLayout> BuildTextLayout(const std::wstring& text, float width, float height, const TextStyle& style,
                                           std::vector<float>* sizesTried = nullptr);
 
 // The number of entries in the layout cache (at most 512) and the width

@@ -6,15 +6,14 @@
 #include <algorithm>
 #include <string>
 
-#include "draw/presentation.h"
-#include "exports/LumoraUI.h"
+#include "host/presentation.h"
+#include "host/ui_host.h"
 #include "host/ui_state.h"
 #include "host/window.h"
 #include "log/log_export.h"
 #include "log/native_log.h"
 #include "shutdown/close_interface.h"
 #include "text/links.h"
-#include "text/text_lookup.h"
 
 namespace lum {
 namespace {
@@ -58,7 +57,7 @@ bool HandleModal(int32_t action) {
         return true;
     }
     if (ui.page == PageUninstallConfirm && action == ActionStart) {
-        if ((ui.flags & FlagRemoveData) && LumUI_Confirm(DialogClearData) == 0) {
+        if ((ui.flags & FlagRemoveData) && Confirm(DialogClearData) == 0) {
             BeginChange();
             ui.flags &= ~static_cast<uint32_t>(FlagRemoveData);
             CommitChange();
@@ -69,7 +68,7 @@ bool HandleModal(int32_t action) {
         return true;
     }
     if (action == ActionCancel || action == ActionFinish) {
-        LumUI_BeginClose();
+        BeginClose();
         ui.modal = false;
         ui.modalResult = action == ActionFinish ? 1 : 0;
         return true;
@@ -144,7 +143,7 @@ void DispatchAction(int32_t action) {
             FocusControlWithAction(ActionToggleRemoveData);
             return;
         case ActionErrorDetails: {
-            const std::wstring caption = TextLookup(L"ErrorDetails");
+            const std::wstring& caption = ui.Text(L"ErrorDetails");
             ::MessageBoxW(ui.host, ui.errorText.c_str(), caption.c_str(), MB_OK | MB_ICONINFORMATION);
             return;
         }

@@ -5,11 +5,17 @@
 
 #include "host/ui_state.h"
 #include "pages/controls.h"
+#include "shutdown/close_interface.h"
 
 namespace lum {
 
-// The native window layer arrives with the window frame; until then the
-// state and the control list are all there is.
+void BuildControls() {
+    UiState& ui = Ui();
+    ControlList list = BuildControlList(ui, ui.dialog, true, ReportRecordCount());
+    ui.controls = std::move(list.records);
+    ui.legal = list.legal;
+}
+
 void CommitChange() {
     if (!IsAttached()) return;
     TakeFolderEditText();

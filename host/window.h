@@ -4,6 +4,9 @@
 
 namespace lum {
 
+// Replaces UiState's control list with the controls of the current dialog,
+// or of the current page, the title bar and the open menus.
+void BuildControls();
 // Rebuilds the control list and the native children from UiState, redraws and
 // starts the cross-fade.
 void CommitChange();

@@ -2,27 +2,16 @@
 
 #include <array>
 
+#include "base/ascii.h"
+
 namespace lum {
 namespace {
 
+// The setup program matches its switches without regard to the case of ASCII
+// letters only.
 constexpr std::array<std::wstring_view, 6> kDroppedSwitchPrefixes = {
     L"/SL5=", L"/SPAWNWND=", L"/NOTIFYWND=", L"/LOG", L"/LUMLOGFILE=", L"/LUMLOGWAIT=",
 };
-
-// The setup program matches its switches without regard to the case of ASCII
-// letters only; folding other letters (the Turkish dotless i, the Kelvin sign)
-// could drop a token the setup program would have read as an ordinary argument.
-wchar_t FoldAscii(wchar_t c) {
-    return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c;
-}
-
-bool StartsWithIgnoringAsciiCase(std::wstring_view text, std::wstring_view prefix) {
-    if (text.size() < prefix.size()) return false;
-    for (size_t i = 0; i < prefix.size(); ++i) {
-        if (FoldAscii(text[i]) != FoldAscii(prefix[i])) return false;
-    }
-    return true;
-}
 
 }  // namespace
 

@@ -4,9 +4,6 @@
 #include <deque>
 #include <mutex>
 
-#include "exports/LumoraUI.h"
-#include "host/export_guard.h"
-
 namespace lum {
 namespace {
 
@@ -14,7 +11,7 @@ namespace {
 // thread and read without the lock; the queue has its own mutex.
 struct LogState {
     std::wstring path;
-    LumUI_LogCallback callback = nullptr;
+    HostCallback callback = nullptr;
     std::mutex queueLock;
     std::deque<std::wstring> lines;
 };
@@ -45,38 +42,34 @@ void WriteLogLine(const std::wstring& message) {
 }
 
 void NotifyHost() {
-    if (LumUI_LogCallback callback = Log().callback) callback();
+    if (HostCallback callback = Log().callback) callback();
 }
 
 std::wstring LogPath() { return Log().path; }
 
+int32_t ConfigureLog(const wchar_t* logPath, HostCallback callback) {
+    LogState& log = Log();
+    log.path = logPath ? logPath : L"";
+    log.callback = callback;
+    const DWORD pid = ::GetCurrentProcessId();
+    DWORD session = 0;
+    if (!::ProcessIdToSessionId(pid, &session)) session = 0;
+    WriteLogLine(L"Native UI initialized; PID=" + std::to_wstring(pid) + L" session=" + std::to_wstring(session) +
+                 L" log=" + log.path);
+    return callback ? callback() : 0;
+}
+
+int32_t TakeLogLine(wchar_t* buffer, int32_t size) {
+    LogState& log = Log();
+    std::lock_guard<std::mutex> lock(log.queueLock);
+    if (log.lines.empty()) return 0;
+    const std::wstring& oldest = log.lines.front();
+    const auto length = static_cast<int32_t>(oldest.size());
+    if (!buffer || size <= 0) return length;
+    if (size <= length) return -1;
+    std::wmemcpy(buffer, oldest.c_str(), oldest.size() + 1);
+    log.lines.pop_front();
+    return length;
+}
+
 }  // namespace lum
-
-extern "C" int32_t LUMUI_API LumUI_ConfigureLog(const wchar_t* logPath, LumUI_LogCallback callback) {
-    return lum::Guarded<int32_t>(0, [&]() -> int32_t {
-        lum::LogState& log = lum::Log();
-        log.path = logPath ? logPath : L"";
-        log.callback = callback;
-        const DWORD pid = ::GetCurrentProcessId();
-        DWORD session = 0;
-        if (!::ProcessIdToSessionId(pid, &session)) session = 0;
-        lum::WriteLogLine(L"Native UI initialized; PID=" + std::to_wstring(pid) +
-                          L" session=" + std::to_wstring(session) + L" log=" + log.path);
-        return callback ? callback() : 0;
-    });
-}
-
-extern "C" int32_t LUMUI_API LumUI_ReadLog(wchar_t* buffer, int32_t size) {
-    return lum::Guarded<int32_t>(0, [&]() -> int32_t {
-        lum::LogState& log = lum::Log();
-        std::lock_guard<std::mutex> lock(log.queueLock);
-        if (log.lines.empty()) return 0;
-        const std::wstring& oldest = log.lines.front();
-        const auto length = static_cast<int32_t>(oldest.size());
-        if (!buffer || size <= 0) return length;
-        if (size <= length) return -1;
-        std::wmemcpy(buffer, oldest.c_str(), oldest.size() + 1);
-        log.lines.pop_front();
-        return length;
-    });
-}

@@ -4,9 +4,21 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 namespace lum {
+
+// The setup program's callback, called after lines it should collect at once.
+using HostCallback = int32_t(WINAPI*)(void);
+
+// Stores the log path and the callback, writes the start line and calls the
+// callback once; returns what the callback returned (0 without one).
+int32_t ConfigureLog(const wchar_t* logPath, HostCallback callback);
+// LumUI_ReadLog's protocol: the oldest line's length, -1 when the buffer
+// cannot take it with its terminator (the line stays), 0 when none is queued.
+// A null buffer or size below 1 asks for the length and takes nothing.
+int32_t TakeLogLine(wchar_t* buffer, int32_t size);
 
 // Appends "[native hh:mm:ss.mmm] " + message to the line queue. Any thread.
 void WriteLogLine(const std::wstring& message);

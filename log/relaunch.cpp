@@ -1,4 +1,4 @@
-// LumUI_RunLogged: starts the setup program again with its "/LOG=" switch,
+// The logged relaunch: starts the setup program again with its "/LOG=" switch,
 // after an optional wait for another process (typically the first setup
 // instance) to end, and returns the relaunched setup's exit code.
 #include <windows.h>
@@ -8,10 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "exports/LumoraUI.h"
-#include "host/export_guard.h"
-#include "host/scoped_win.h"
+#include "base/scoped_win.h"
 #include "log/command_line.h"
+#include "log/relaunch.h"
 
 namespace lum {
 namespace {
@@ -46,6 +45,8 @@ DWORD WaitForPredecessor(DWORD processId) {
     }
     return ::WaitForSingleObject(process.get(), kPredecessorWaitMs) == WAIT_OBJECT_0 ? ERROR_SUCCESS : ERROR_TIMEOUT;
 }
+
+}  // namespace
 
 uint32_t RunLogged(const wchar_t* program, const wchar_t* arguments, const wchar_t* logFile, uint32_t waitProcessId) {
     // Nothing could be started without a program, so there is no point in
@@ -103,12 +104,4 @@ uint32_t RunLogged(const wchar_t* program, const wchar_t* arguments, const wchar
     return exitCode;
 }
 
-}  // namespace
 }  // namespace lum
-
-extern "C" uint32_t LUMUI_API LumUI_RunLogged(const wchar_t* program, const wchar_t* arguments,
-                                              const wchar_t* logFile, uint32_t waitProcessId) {
-    // Only allocations can throw here, all of them before anything is started.
-    return lum::Guarded<uint32_t>(ERROR_NOT_ENOUGH_MEMORY,
-                                  [&] { return lum::RunLogged(program, arguments, logFile, waitProcessId); });
-}

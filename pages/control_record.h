@@ -8,11 +8,11 @@
 #include <cstdint>
 #include <string>
 
-#include "host/value_animation.h"
+#include "base/value_animation.h"
 
 namespace lum {
 
-enum ControlKind : int32_t {
+enum ControlKind : uint8_t {
     KindPrimary = 0,
     KindSecondary = 1,
     KindLink = 2,
@@ -25,10 +25,10 @@ enum ControlKind : int32_t {
 };
 
 struct ControlRecord {
-    std::wstring text;  // language key, or a display name; empty for title-bar buttons
+    std::wstring text;                               // language key, or a display name; empty for title-bar buttons
     float left = 0, top = 0, right = 0, bottom = 0;  // layout units
     int32_t action = 0;
-    int32_t kind = 0;
+    ControlKind kind = KindPrimary;
     HWND window = nullptr;  // native button over the control, if any
     bool hovered = false;
     ValueAnimation hover, press, check, focus;

@@ -6,10 +6,7 @@
 
 #include "draw/palette.h"
 #include "draw/scenes.h"
-#include "host/ui_state.h"
-#include "host/value_animation.h"
 #include "pages/controls.h"
-#include "shutdown/close_interface.h"
 
 namespace lum {
 
@@ -26,18 +23,16 @@ constexpr float kBusyTrackTop = 310.0f;
 constexpr float kBusyTrackWidth = 424.0f;
 constexpr float kBusyBarWidth = 94.0f;
 constexpr float kBusyBarHeight = 3.0f;
-// Where the bar stands in pictures made without a clock.
-constexpr float kFrozenBusyOffset = 100.0f;
-
-const std::vector<ProcessRecord>* g_testRecords = nullptr;
 
 // The application card of the running and closing dialogs: logo, product name
 // and a short status on the right.
-void DrawApplicationCard(Canvas& canvas, const wchar_t* statusKey) {
+void DrawApplicationCard(Canvas& canvas, const PageFrame& frame, const wchar_t* statusKey) {
     canvas.RoundRect(148, 225, 424, 52, kWhite, 4, 0, 0);
     DrawScene(canvas, SceneLogo, 160, 235, 1.0f / 3.0f);
-    canvas.DrawText(L"Lumora", 202, 238, 218, 21, 14, kNavy, true, AlignLeading, false);
-    canvas.DrawTextKey(statusKey, 430, 242, 125, 17, 11, kGrey, false, AlignTrailing);
+    canvas.DrawText(L"Lumora", {202, 238, 218, 21},
+                    TextStyle{.size = 14, .color = kNavy, .weight = TextWeight::Semibold, .fit = false});
+    DrawTextKey(canvas, frame, statusKey, {430, 242, 125, 17},
+                TextStyle{.size = 11, .color = kGrey, .align = TextAlign::Trailing});
 }
 
 }  // namespace
@@ -64,9 +59,7 @@ bool DialogCardOf(int32_t dialog, DialogCard* card) {
     }
 }
 
-float BusyBarOffset(double now) {
-    return static_cast<float>((1.0 - std::cos(std::numbers::pi * now / 850.0)) * 165.0);
-}
+float BusyBarOffset(double now) { return static_cast<float>((1.0 - std::cos(std::numbers::pi * now / 850.0)) * 165.0); }
 
 const wchar_t* ClosingPhaseKey(int32_t phase) {
     switch (phase) {
@@ -96,45 +89,46 @@ ProcessListPage ProcessListRows(size_t recordCount, int32_t page) {
     return rows;
 }
 
-const std::vector<ProcessRecord>& DialogProcessRecords() {
-    return g_testRecords ? *g_testRecords : ReportRecords();
-}
-
-void SetDialogProcessRecordsForTesting(const std::vector<ProcessRecord>* records) { g_testRecords = records; }
-
-void DrawClosingBar(Canvas& canvas) {
-    const float offset = LayoutDumpMode() ? kFrozenBusyOffset : BusyBarOffset(NowMs());
+void DrawClosingBar(Canvas& canvas, const PageFrame& frame) {
+    const float offset = frame.busyOffset;
     canvas.RoundRect(kBusyTrackLeft, kBusyTrackTop, kBusyTrackWidth, kBusyBarHeight, 0xFFDDE5F0, 1.5f, 0, 0);
     canvas.RoundRect(kBusyTrackLeft + offset, kBusyTrackTop, kBusyBarWidth, kBusyBarHeight, kAccent, 1.5f, 0, 0);
 }
 
-void DrawProcessList(Canvas& canvas) {
+void DrawProcessList(Canvas& canvas, const PageFrame& frame) {
     canvas.RoundRect(148, 197, 424, 136, kWhite, 4, 0, 0);
-    const std::vector<ProcessRecord>& records = DialogProcessRecords();
+    const std::vector<ProcessRow>& records = frame.processes;
     if (records.empty()) {
-        canvas.DrawText(BuildProcessReport(), 160, 213, 400, 100, 12, kGrey, false, AlignLeading, true);
+        canvas.DrawText(frame.processReport, {160, 213, 400, 100}, TextStyle{.size = 12, .color = kGrey});
         return;
     }
-    const ProcessListPage rows = ProcessListRows(records.size(), Ui().processListPage);
+    const ProcessListPage rows = ProcessListRows(records.size(), frame.model.processListPage);
     for (size_t i = rows.first; i < rows.end; ++i) {
-        const ProcessRecord& record = records[i];
+        const ProcessRow& record = records[i];
         const float y = 205.0f + 34.0f * static_cast<float>(i - rows.first);
-        canvas.DrawText(record.name, 160, y, 286, 18, 12, kNavy, true, AlignLeading, true);
-        canvas.DrawText(L"PID " + std::to_wstring(record.processId), 452, y, 108, 18, 11, kGrey, false,
-                        AlignTrailing, false);
-        canvas.DrawText(ProcessStatusText(record), 160, y + 18, 400, 14, 10, kGrey, false, AlignLeading, true);
+        canvas.DrawText(record.name, {160, y, 286, 18},
+                        TextStyle{.size = 12, .color = kNavy, .weight = TextWeight::Semibold});
+        canvas.DrawText(L"PID " + std::to_wstring(record.processId), {452, y, 108, 18},
+                        TextStyle{.size = 11, .color = kGrey, .align = TextAlign::Trailing, .fit = false});
+        canvas.DrawText(record.status, {160, y + 18, 400, 14}, TextStyle{.size = 10, .color = kGrey});
     }
     if (rows.hasIndicator) {
-        canvas.DrawText(rows.indicator, 276, 309, 168, 22, 11, kGrey, false, AlignCentre, false);
+        canvas.DrawText(rows.indicator, {276, 309, 168, 22},
+                        TextStyle{.size = 11, .color = kGrey, .align = TextAlign::Centre, .fit = false});
     }
 }
 
-void DrawDialog(Canvas& canvas, bool drawControls) {
-    const UiState& ui = Ui();
+void DrawDialog(Canvas& canvas, const PageFrame& frame) {
+    const ScreenModel& ui = frame.model;
 
     // The page stays visible beneath the dim layer, buttons included, though
     // only the dialog's buttons are in the control list.
-    for (const ControlRecord& record : BuildControlList(DialogNone, false)) DrawControl(canvas, record, 0, 0);
+    const ControlList page = BuildControlList(ui, DialogNone, false, frame.processes.size());
+    PageFrame under(ui);
+    under.legal = page.legal;
+    for (const ControlRecord& record : page.records) {
+        DrawControl(canvas, under, record, RestingLook(record, ui.flags));
+    }
     canvas.FillRect(0, 0, 720, 480, kDimLayer);
 
     DialogCard card;
@@ -143,36 +137,40 @@ void DrawDialog(Canvas& canvas, bool drawControls) {
     canvas.SoftShadow(kCardLeft, top + 5, kCardWidth, card.height, 24, 0.16f);
     canvas.RoundRect(kCardLeft, top, kCardWidth, card.height, kPageBackground, 6, 0, 0);
     DrawIcon(canvas, card.icon, 148, top + 28, 24, card.iconColor);
-    canvas.DrawTextKey(card.titleKey, 182, top + 24, 390, 32, 21, kNavy, true, AlignLeading);
+    DrawTextKey(canvas, frame, card.titleKey, {182, top + 24, 390, 32},
+                TextStyle{.size = 21, .color = kNavy, .weight = TextWeight::Semibold});
 
     switch (ui.dialog) {
     case DialogCancelInstall:
-        canvas.DrawTextKey(card.bodyKey, 148, top + 77, 424, 42, 14, kGrey, false, AlignLeading);
+        DrawTextKey(canvas, frame, card.bodyKey, {148, top + 77, 424, 42}, TextStyle{.size = 14, .color = kGrey});
         break;
     case DialogClearData:
-        canvas.DrawTextKey(card.bodyKey, 148, top + 73, 424, 42, 14, kNavy, false, AlignLeading);
-        canvas.DrawTextKey(L"SavedFilesHint", 148, 232, 424, 24, 12, kGrey, false, AlignLeading);
+        DrawTextKey(canvas, frame, card.bodyKey, {148, top + 73, 424, 42}, TextStyle{.size = 14, .color = kNavy});
+        DrawTextKey(canvas, frame, L"SavedFilesHint", {148, 232, 424, 24}, TextStyle{.size = 12, .color = kGrey});
         break;
     case DialogAppRunning:
-        canvas.DrawTextKey(card.bodyKey, 148, top + 67, 424, 64, 13, kGrey, false, AlignLeading);
-        DrawApplicationCard(canvas, L"RunningStatus");
+        DrawTextKey(canvas, frame, card.bodyKey, {148, top + 67, 424, 64}, TextStyle{.size = 13, .color = kGrey});
+        DrawApplicationCard(canvas, frame, L"RunningStatus");
         break;
     case DialogClosing:
-        canvas.DrawTextKey(card.bodyKey, 148, top + 67, 424, 64, 13, kGrey, false, AlignLeading);
-        DrawApplicationCard(canvas, L"ClosingBusy");
-        canvas.DrawTextKey(ClosingPhaseKey(ClosingPhase()), 148, 283, 424, 24, 12, kGrey, false, AlignLeading);
-        DrawClosingBar(canvas);
+        DrawTextKey(canvas, frame, card.bodyKey, {148, top + 67, 424, 64}, TextStyle{.size = 13, .color = kGrey});
+        DrawApplicationCard(canvas, frame, L"ClosingBusy");
+        DrawTextKey(canvas, frame, ClosingPhaseKey(frame.closingPhase), {148, 283, 424, 24},
+                    TextStyle{.size = 12, .color = kGrey});
+        DrawClosingBar(canvas, frame);
         break;
     case DialogCloseFailed:
-        canvas.DrawTextKey(card.bodyKey, 148, top + 67, 424, 64, 13, kGrey, false, AlignLeading);
-        DrawProcessList(canvas);
+        DrawTextKey(canvas, frame, card.bodyKey, {148, top + 67, 424, 64}, TextStyle{.size = 13, .color = kGrey});
+        DrawProcessList(canvas, frame);
         break;
     default:
         break;
     }
 
-    if (drawControls) {
-        for (const ControlRecord& record : ui.controls) DrawControl(canvas, record, 0, 0);
+    if (frame.drawControls) {
+        for (size_t i = 0; i < frame.controls.size(); ++i) {
+            DrawControl(canvas, frame, frame.controls[i], frame.looks[i]);
+        }
     }
 }
 

@@ -9,7 +9,7 @@
 
 #include "draw/canvas.h"
 #include "draw/icons.h"
-#include "shutdown/process_record.h"
+#include "pages/page_frame.h"
 
 namespace lum {
 
@@ -27,11 +27,11 @@ bool DialogCardOf(int32_t dialog, DialogCard* card);
 
 // Paints everything from the dimmed page to the dialog's buttons; the
 // dialog's own buttons only with drawControls (on screen they paint themselves).
-void DrawDialog(Canvas& canvas, bool drawControls);
+void DrawDialog(Canvas& canvas, const PageFrame& frame);
 // The list panel of the close-failed dialog.
-void DrawProcessList(Canvas& canvas);
+void DrawProcessList(Canvas& canvas, const PageFrame& frame);
 // Partial repaint of the closing dialog: the busy track and bar only.
-void DrawClosingBar(Canvas& canvas);
+void DrawClosingBar(Canvas& canvas, const PageFrame& frame);
 
 // The busy bar's offset from its track start at clock time `now`: it sweeps
 // 330 units right and back every 1700 ms, slow at the ends.
@@ -50,11 +50,5 @@ struct ProcessListPage {
     bool hasNext = false;
 };
 ProcessListPage ProcessListRows(size_t recordCount, int32_t page);
-
-// The records the close-failed dialog pages through: the process report of
-// the close interface. Tests put their own list in with the setter (null
-// gives the report back).
-const std::vector<ProcessRecord>& DialogProcessRecords();
-void SetDialogProcessRecordsForTesting(const std::vector<ProcessRecord>* records);
 
 }  // namespace lum

@@ -1,59 +1,22 @@
 // LumUI_Render: one screen drawn into a PNG file without a window, with a
 // ".layout.txt" report beside it naming every text that overflowed its box.
+#include "pages/offline_render.h"
+
 #include <string>
 #include <vector>
 
-#include "draw/canvas.h"
+#include "base/scoped_win.h"
+#include "base/utf8.h"
 #include "draw/png_writer.h"
-#include "exports/LumoraUI.h"
-#include "host/export_guard.h"
-#include "host/scoped_win.h"
-#include "host/ui_state.h"
 #include "pages/controls.h"
 #include "pages/page_scenes.h"
+#include "pages/progress_page.h"
 
 namespace lum {
 
 namespace {
 
-constexpr int32_t kLastScenario = 19;
-
-// Borrows the UI state for one render and puts it back, whatever happens in
-// between. The title menu's geometry and the legal-line layout stay as the
-// render left them: both are recomputed before they are next used.
-class BorrowedUiState {
-public:
-    BorrowedUiState()
-        : page_(Ui().page),
-          flags_(Ui().flags),
-          controls_(Ui().controls),
-          dialog_(Ui().dialog),
-          languageMenuOpen_(Ui().languageMenuOpen),
-          titleMenuOpen_(Ui().titleMenuOpen) {}
-    ~BorrowedUiState() {
-        UiState& ui = Ui();
-        ui.page = page_;
-        ui.flags = flags_;
-        ui.controls = std::move(controls_);
-        ui.dialog = dialog_;
-        ui.languageMenuOpen = languageMenuOpen_;
-        ui.titleMenuOpen = titleMenuOpen_;
-        LayoutDumpMode() = false;
-    }
-    BorrowedUiState(const BorrowedUiState&) = delete;
-    BorrowedUiState& operator=(const BorrowedUiState&) = delete;
-
-private:
-    int32_t page_;
-    uint32_t flags_;
-    std::vector<ControlRecord> controls_;
-    int32_t dialog_;
-    bool languageMenuOpen_;
-    bool titleMenuOpen_;
-};
-
-void ApplyScenario(int32_t scenario) {
-    UiState& ui = Ui();
+void ApplyScenario(ScreenModel& ui, int32_t scenario) {
     ui.dialog = DialogNone;
     ui.languageMenuOpen = false;
     ui.titleMenuOpen = false;
@@ -98,7 +61,7 @@ void ApplyScenario(int32_t scenario) {
     case 19: {
         ui.page = PageExisting;
         ui.titleMenuOpen = true;
-        const float width = MeasureTextKey(L"SaveLog", 12) + 36;
+        const float width = MeasureTextKey(ui, L"SaveLog", 12) + 36;
         ui.titleMenuLeft = 16;
         ui.titleMenuTop = 40;
         ui.titleMenuWidth = width < 208 ? 208 : (width > 420 ? 420 : width);
@@ -111,24 +74,13 @@ void ApplyScenario(int32_t scenario) {
     }
 }
 
-std::string ToUtf8(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                           nullptr, nullptr);
-    if (size <= 0) return {};
-    std::string out(static_cast<size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr,
-                          nullptr);
-    return out;
-}
-
 // The ".layout.txt" dump: the count first, then one overflowing text a line,
 // each line ended by a single line feed.
 bool WriteLayoutDump(const std::wstring& path, const std::vector<std::wstring>& overflows) {
     std::string body = "overflow_count=" + std::to_string(overflows.size()) + "\n";
     for (const std::wstring& text : overflows) body += ToUtf8(text) + "\n";
-    UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFileHandle file(
+        ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     DWORD written = 0;
     return ::WriteFile(file.get(), body.data(), static_cast<DWORD>(body.size()), &written, nullptr) &&
@@ -142,40 +94,48 @@ int FramePixels(float units, int32_t dpi) {
     return static_cast<int>(pixels);
 }
 
-int32_t Render(const wchar_t* pngPath, int32_t scenario, int32_t dpi) {
-    if (!pngPath || !EnsureFactories()) return 0;
-    const std::wstring path = pngPath;
+}  // namespace
+
+ScreenModel ScenarioModel(const ScreenModel& current, int32_t scenario) {
+    ScreenModel model = current;
+    ApplyScenario(model, scenario);
+    if (model.languageMenuOpen) model.page = PageWelcome;  // the menu belongs to the welcome page
+    return model;
+}
+
+PageFrame RestingFrame(const ScreenModel& model, std::vector<ProcessRow> processes) {
+    PageFrame frame(model);
+    ControlList list = BuildControlList(model, model.dialog, true, processes.size());
+    frame.controls = std::move(list.records);
+    frame.legal = list.legal;
+    for (const ControlRecord& record : frame.controls) frame.looks.push_back(RestingLook(record, model.flags));
+    frame.progress = ProgressFraction(model.progressPosition, model.progressMaximum);
+    frame.processes = std::move(processes);
+    return frame;
+}
+
+int32_t RenderFrameToPng(const PageFrame& frame, const std::wstring& pngPath, int32_t dpi) {
+    // A path names a file: without one the report would land in the current
+    // folder as ".layout.txt".
+    if (pngPath.empty() || !EnsureFactories()) return 0;
 
     int32_t result = 0;
-    {
-        BorrowedUiState borrowed;
-        ApplyScenario(scenario);
-        if (Ui().languageMenuOpen) Ui().page = PageWelcome;
-        BuildControls();
-        LayoutDumpMode() = true;
-        OverflowList().clear();
-
-        const float scale = static_cast<float>(dpi) / 96.0f;
-        FrameBitmap frame;
-        if (frame.Ensure(FramePixels(720, dpi), FramePixels(480, dpi))) {
-            // A canvas that cannot begin leaves a blank picture, which is not
-            // worth a file: the result is then 0 as for a missing bitmap.
-            Canvas canvas;
-            if (canvas.Begin(frame, scale)) {
-                DrawPage(canvas, true);
-                canvas.End();
-                result = WritePng(frame, path.c_str()) ? 1 : 0;
-            }
+    std::vector<std::wstring> overflows;
+    const float scale = static_cast<float>(dpi) / 96.0f;
+    FrameBitmap bitmap;
+    if (bitmap.Ensure(FramePixels(720, dpi), FramePixels(480, dpi))) {
+        // A canvas that cannot begin leaves a blank picture, which is not
+        // worth a file: the result is then 0 as for a missing bitmap.
+        Canvas canvas;
+        canvas.CollectOverflows(&overflows);
+        if (canvas.Begin(bitmap, scale)) {
+            DrawPage(canvas, frame);
+            canvas.End();
+            result = WritePng(bitmap, pngPath) ? 1 : 0;
         }
-        WriteLayoutDump(path + L".layout.txt", OverflowList());
     }
+    WriteLayoutDump(pngPath + L".layout.txt", overflows);
     return result;
 }
 
-}  // namespace
-
 }  // namespace lum
-
-extern "C" int32_t LUMUI_API LumUI_Render(const wchar_t* pngPath, int32_t scenario, int32_t dpi) {
-    return lum::Guarded<int32_t>(0, [&] { return lum::Render(pngPath, scenario, dpi); });
-}

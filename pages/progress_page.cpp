@@ -6,14 +6,11 @@
 #include "draw/icons.h"
 #include "draw/palette.h"
 #include "draw/scenes.h"
-#include "host/ui_state.h"
-#include "host/value_animation.h"
-#include "text/text_lookup.h"
+#include "pages/scene_text.h"
 
 namespace lum {
 
 namespace {
-
 
 constexpr float kBarLeft = 40.0f;
 constexpr float kBarWidth = 640.0f;
@@ -22,14 +19,9 @@ bool CleanupStage(bool uninstall, uint32_t flags) { return uninstall && (flags &
 
 }  // namespace
 
-float ProgressBarValue() {
-    const UiState& ui = Ui();
-    if (LayoutDumpMode()) {
-        if (ui.progressMaximum < 1) return 0.0f;
-        const float v = static_cast<float>(ui.progressPosition) / static_cast<float>(ui.progressMaximum);
-        return std::clamp(v, 0.0f, 1.0f);
-    }
-    return ui.displayedProgress.ValueAt(NowMs());
+float ProgressFraction(int32_t position, int32_t maximum) {
+    if (maximum < 1) return 0.0f;
+    return std::clamp(static_cast<float>(position) / static_cast<float>(maximum), 0.0f, 1.0f);
 }
 
 int32_t ProgressPercent(float value) {
@@ -50,27 +42,30 @@ const wchar_t* ProgressDetailKey(bool uninstall, uint32_t flags) {
     return CleanupStage(uninstall, flags) ? L"DataCleanupDetail" : L"RemovingFiles";
 }
 
-void DrawProgressBar(Canvas& canvas, bool uninstall) {
-    const UiState& ui = Ui();
-    const float v = ProgressBarValue();
-    canvas.DrawText(ProgressPercentText(v), 600, 303, 74, 36, 20, kAccent, true, AlignTrailing, true);
+void DrawProgressBar(Canvas& canvas, const PageFrame& frame, bool uninstall) {
+    const ScreenModel& ui = frame.model;
+    const float v = frame.progress;
+    canvas.DrawText(
+        ProgressPercentText(v), {600, 303, 74, 36},
+        TextStyle{.size = 20, .color = kAccent, .weight = TextWeight::Semibold, .align = TextAlign::Trailing});
     canvas.RoundRect(kBarLeft, 343, kBarWidth, 8, 0xFFDCE5F2, 4, 0, 0);
     if (v > 0.0f) canvas.RoundRect(kBarLeft, 343, kBarWidth * v, 8, kAccent, 4, 0, 0);
     if (!ui.progressText.empty()) {
         // The script's own detail text is shown word for word, not looked up.
-        canvas.DrawText(ui.progressText, 40, 363, 640, 28, 12, kGrey, false, AlignLeading, true);
+        canvas.DrawText(ui.progressText, {40, 363, 640, 28}, TextStyle{.size = 12, .color = kGrey});
     } else {
-        canvas.DrawTextKey(ProgressDetailKey(uninstall, ui.flags), 40, 363, 640, 28, 12, kGrey, false,
-                           AlignLeading);
+        DrawTextKey(canvas, frame, ProgressDetailKey(uninstall, ui.flags), {40, 363, 640, 28},
+                    TextStyle{.size = 12, .color = kGrey});
     }
 }
 
-void DrawProgressPage(Canvas& canvas, bool uninstall) {
-    const UiState& ui = Ui();
-    canvas.DrawTextKey(uninstall ? L"UninstallingTitle" : L"InstallingTitle", 40, 87, 390, 42, 30, kNavy, false,
-                       AlignLeading);
-    canvas.DrawTextKey(uninstall ? L"UninstallingBody" : L"InstallingBody", 40, 141, 370,
-                       IsChineseLanguage() ? 20.0f : 34.0f, 13, kGrey, false, AlignLeading);
+void DrawProgressPage(Canvas& canvas, const PageFrame& frame, bool uninstall) {
+    const ScreenModel& ui = frame.model;
+    const SceneTexts texts(ui);
+    DrawTextKey(canvas, frame, uninstall ? L"UninstallingTitle" : L"InstallingTitle", {40, 87, 390, 42},
+                TextStyle{.size = 30, .color = kNavy});
+    DrawTextKey(canvas, frame, uninstall ? L"UninstallingBody" : L"InstallingBody",
+                {40, 141, 370, IsChineseLanguage(ui.language) ? 20.0f : 34.0f}, TextStyle{.size = 13, .color = kGrey});
 
     const float base = uninstall ? 185.0f : 192.0f;
     const std::array<const wchar_t*, 3> keys = ProgressStepKeys(uninstall, ui.flags);
@@ -80,25 +75,25 @@ void DrawProgressPage(Canvas& canvas, bool uninstall) {
         const Argb color = i == 1 ? kAccent : kGrey;
         const float row = 28.0f * static_cast<float>(i);
         DrawIcon(canvas, icons[i], 40, base + 1 + row, 16, color);
-        canvas.DrawTextKey(keys[static_cast<size_t>(i)], 64, base - 4 + row, 350, 26, 12, color, false,
-                           AlignLeading);
+        DrawTextKey(canvas, frame, keys[static_cast<size_t>(i)], {64, base - 4 + row, 350, 26},
+                    TextStyle{.size = 12, .color = color});
     }
 
-    DrawScene(canvas, uninstall ? SceneUninstalling : SceneInstalling, 0, 0, 1);
-    canvas.DrawTextKey(uninstall ? L"Uninstalling" : L"Installing", 40, 305, 480, 30, 13, kNavy, true,
-                       AlignLeading);
-    DrawProgressBar(canvas, uninstall);
+    DrawScene(canvas, uninstall ? SceneUninstalling : SceneInstalling, 0, 0, 1, &texts);
+    DrawTextKey(canvas, frame, uninstall ? L"Uninstalling" : L"Installing", {40, 305, 480, 30},
+                TextStyle{.size = 13, .color = kNavy, .weight = TextWeight::Semibold});
+    DrawProgressBar(canvas, frame, uninstall);
     canvas.DrawLine(32, 406, 688, 406, 0xFFDDDDE2, 1);
-    canvas.DrawTextKey(uninstall ? L"CannotCancel" : L"PleaseWait", 40, 422, 450, 44, 11, kGrey, false,
-                       AlignLeading);
+    DrawTextKey(canvas, frame, uninstall ? L"CannotCancel" : L"PleaseWait", {40, 422, 450, 44},
+                TextStyle{.size = 11, .color = kGrey});
 }
 
-void DrawProgressBand(Canvas& canvas) {
-    const UiState& ui = Ui();
+void DrawProgressBand(Canvas& canvas, const PageFrame& frame) {
+    const ScreenModel& ui = frame.model;
     if (ui.dialog != DialogNone || (ui.page != PageInstalling && ui.page != PageUninstalling)) return;
     canvas.FillRect(596, 302, 84, 37, kPageBackground);
     canvas.FillRect(40, 340, 640, 54, kPageBackground);
-    DrawProgressBar(canvas, ui.page == PageUninstalling);
+    DrawProgressBar(canvas, frame, ui.page == PageUninstalling);
 }
 
 }  // namespace lum

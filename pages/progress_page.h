@@ -7,20 +7,21 @@
 #include <string>
 
 #include "draw/canvas.h"
+#include "pages/page_frame.h"
 
 namespace lum {
 
 // The page content of PageInstalling (uninstall false) or PageUninstalling.
-void DrawProgressPage(Canvas& canvas, bool uninstall);
+void DrawProgressPage(Canvas& canvas, const PageFrame& frame, bool uninstall);
 // The percentage, the bar and the detail line.
-void DrawProgressBar(Canvas& canvas, bool uninstall);
+void DrawProgressBar(Canvas& canvas, const PageFrame& frame, bool uninstall);
 // Partial repaint while the bar glides: clears the band and draws the bar
 // again. Does nothing unless the page is 2 or 6 with no dialog.
-void DrawProgressBand(Canvas& canvas);
+void DrawProgressBand(Canvas& canvas, const PageFrame& frame);
 
-// The bar value 0 ... 1: position / total in LayoutDumpMode, otherwise the
-// displayed progress at the animation clock.
-float ProgressBarValue();
+// position / maximum clamped to 0 ... 1; 0 for a maximum below 1. What the
+// bar shows at rest, and where a glide ends.
+float ProgressFraction(int32_t position, int32_t maximum);
 // v * 100 rounded half away from zero.
 int32_t ProgressPercent(float value);
 // The percentage as shown: the decimal number followed by "%".

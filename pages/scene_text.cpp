@@ -6,7 +6,6 @@
 
 #include <cwchar>
 
-#include "text/text_lookup.h"
 
 namespace lum {
 namespace {
@@ -83,17 +82,17 @@ SceneTextBox SceneTextLayout(const SceneItem& item, bool cjk) {
         box.x = (item.width - 160.0f) / 2.0f;
         box.width = 160.0f;
         box.height = item.height;
-        box.align = AlignCentre;
+        box.align = TextAlign::Centre;
     }
     return box;
 }
 
-void DrawSceneText(Canvas& canvas, const SceneItem& item) {
+void SceneTexts::DrawSceneText(Canvas& canvas, const SceneItem& item) const {
     const std::wstring key = ResolveSceneText(item.text);
     if (key.empty()) return;
-    const SceneTextBox box = SceneTextLayout(item, IsCjkLanguage());
-    canvas.DrawText(TextLookup(key), box.x, 0.0f, box.width, box.height, box.fontSize, item.fill, false, box.align,
-                    true);
+    const SceneTextBox box = SceneTextLayout(item, IsCjkLanguage(model_.language));
+    canvas.DrawText(model_.Text(key), {box.x, 0.0f, box.width, box.height},
+                    TextStyle{.size = box.fontSize, .color = item.fill, .align = box.align});
 }
 
 }  // namespace lum

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "draw/scenes.h"
+#include "pages/screen_model.h"
 
 namespace lum {
 
@@ -18,11 +19,21 @@ struct SceneTextBox {
     float width = 0.0f;
     float height = 0.0f;
     float fontSize = 0.0f;
-    int align = AlignLeading;
+    TextAlign align = TextAlign::Leading;
 };
 
 // The item's box with the overrides of its design text applied; cjk selects
 // the box of the Chinese, Japanese and Korean texts where they differ.
 SceneTextBox SceneTextLayout(const SceneItem& item, bool cjk);
+
+// Draws the text items of the illustrations in the model's language.
+class SceneTexts final : public SceneTextPainter {
+public:
+    explicit SceneTexts(const ScreenModel& model) : model_(model) {}
+    void DrawSceneText(Canvas& canvas, const SceneItem& item) const override;
+
+private:
+    const ScreenModel& model_;
+};
 
 }  // namespace lum

@@ -5,8 +5,6 @@
 #include <cwchar>
 #include <string>
 
-#include "exports/LumoraUI.h"
-#include "host/export_guard.h"
 #include "paths/path_rules.h"
 
 namespace lum {
@@ -70,10 +68,3 @@ uint32_t ValidateInstallPath(const wchar_t* path, int32_t requiredMiB, FreeSpace
 }
 
 }  // namespace lum
-
-extern "C" uint32_t LUMUI_API LumUI_ValidatePath(const wchar_t* path, int32_t requiredMiB) {
-    // Copying the path is the only allocation; if even that fails, the path
-    // cannot be worked with.
-    return lum::Guarded<uint32_t>(lum::kPathNotAcceptable,
-                                  [&] { return lum::ValidateInstallPath(path, requiredMiB); });
-}

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "host/scoped_win.h"
+#include "base/scoped_win.h"
 
 namespace lum {
 namespace {
@@ -12,15 +12,6 @@ namespace {
 // Both path calls get the largest path Windows can express; a result that
 // would need more is left alone.
 constexpr DWORD kPathBufferUnits = 32768;
-
-wchar_t FoldAscii(wchar_t c) noexcept { return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c + 32) : c; }
-
-bool EqualUnits(const wchar_t* a, const wchar_t* b, size_t count) noexcept {
-    for (size_t i = 0; i < count; ++i) {
-        if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-    }
-    return true;
-}
 
 }  // namespace
 
@@ -54,14 +45,6 @@ std::wstring CanonicalPath(const std::wstring& path) {
     }
     std::replace(result.begin(), result.end(), L'/', L'\\');
     return result;
-}
-
-bool EqualsIgnoringCase(const std::wstring& a, const std::wstring& b) noexcept {
-    return a.size() == b.size() && EqualUnits(a.data(), b.data(), a.size());
-}
-
-bool StartsWithIgnoringCase(const std::wstring& text, const std::wstring& prefix) noexcept {
-    return text.size() >= prefix.size() && EqualUnits(text.data(), prefix.data(), prefix.size());
 }
 
 }  // namespace lum

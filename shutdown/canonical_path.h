@@ -1,8 +1,10 @@
-// Canonical paths and the ASCII-only case-insensitive comparisons that every
-// path test of the application shutdown uses.
+// Canonical paths: the form in which the application shutdown compares paths
+// (ASCII letters folded, see base/ascii.h).
 #pragma once
 
 #include <string>
+
+#include "base/ascii.h"
 
 namespace lum {
 
@@ -12,10 +14,5 @@ namespace lum {
 // prefixes are removed ("\\?\UNC\server\x" becomes "\\server\x") and forward
 // slashes become backslashes.
 std::wstring CanonicalPath(const std::wstring& path);
-
-// Equal length and equal code units after A-Z are mapped to a-z; nothing else is folded.
-bool EqualsIgnoringCase(const std::wstring& a, const std::wstring& b) noexcept;
-// The first prefix.size() units of text equal prefix, compared as above.
-bool StartsWithIgnoringCase(const std::wstring& text, const std::wstring& prefix) noexcept;
 
 }  // namespace lum

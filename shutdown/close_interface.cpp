@@ -3,17 +3,12 @@
 #include <memory>
 #include <stdexcept>
 
-#include "exports/LumoraUI.h"
-#include "host/export_guard.h"
-#include "host/text_buffer.h"
-#include "host/ui_state.h"
+#include "base/error_text.h"
 #include "log/native_log.h"
 #include "shutdown/canonical_path.h"
-#include "shutdown/error_text.h"
 #include "shutdown/process_group.h"
 #include "shutdown/shutdown_engine.h"
 #include "shutdown/snapshot.h"
-#include "text/text_lookup.h"
 
 namespace lum {
 namespace {
@@ -59,7 +54,7 @@ int32_t ProcessRunningImpl(const wchar_t* target, std::shared_ptr<ProcessGroup>*
     CloseState& state = State();
     const std::wstring passed = target;
     std::wstring key = CanonicalPath(passed);
-    if (!state.group || !EqualsIgnoringCase(key, state.targetKey)) {
+    if (!state.group || !EqualsIgnoringAsciiCase(key, state.targetKey)) {
         // The previous group goes first, so its handles are closed before the
         // new group's lines are logged.
         state.group.reset();
@@ -70,7 +65,6 @@ int32_t ProcessRunningImpl(const wchar_t* target, std::shared_ptr<ProcessGroup>*
     }
     const int32_t running = Snapshot(*state.group);
     TakeReportFrom(*state.group);
-    Ui().processListPage = 0;
     if (scanned) *scanned = state.group;
     NotifyHost();
     return running;
@@ -83,7 +77,9 @@ bool ShutdownWithoutWindow(ProcessGroup& group) {
         group, [](ShutdownPhase) { NotifyHost(); }, kGracefulBudgetMs, kForceBudgetMs, kQuietIntervalMs);
 }
 
-int32_t CloseApplicationImpl(const wchar_t* target) {
+}  // namespace
+
+int32_t CloseApplication(const wchar_t* target) {
     if (!target || target[0] == L'\0') return 0;
     CloseState& state = State();
     if (state.closeInProgress) return 0;
@@ -99,9 +95,6 @@ int32_t CloseApplicationImpl(const wchar_t* target) {
     bool outcome = false;
     try {
         if (!group) throw std::logic_error("no process group");
-        // With the view attached the window layer runs the shutdown on a worker
-        // and keeps the closing dialog alive; until it does, the shutdown runs
-        // here as for a windowless caller.
         outcome = ShutdownWithoutWindow(*group);
         // A group released during the run (LumUI_Destroy) leaves the report empty.
         if (state.group == group) TakeReportFrom(*group);
@@ -115,7 +108,10 @@ int32_t CloseApplicationImpl(const wchar_t* target) {
     return outcome ? 1 : 0;
 }
 
-}  // namespace
+int32_t ScanTarget(const wchar_t* target) {
+    if (State().closeInProgress) return -1;  // called back from inside LumUI_CloseApplication
+    return ProcessRunningImpl(target);
+}
 
 void ReleaseProcessShutdown() {
     CloseState& state = State();
@@ -129,35 +125,32 @@ const std::vector<ProcessRecord>& ReportRecords() { return State().reportRecords
 
 size_t ReportRecordCount() { return State().reportRecords.size(); }
 
-std::wstring ProcessStatusText(const ProcessRecord& record) {
-    std::wstring text =
-        TextLookup(record.state == ProcessState::CloseFailed ? L"CloseFailedStatus" : L"RunningStatus");
-    if (record.error != 0) {
-        text += L" \u00B7 " + TextLookup(L"ProcessErrorCode") + L" " + std::to_wstring(record.error);
-    }
+std::wstring ProcessStatusText(const ProcessRecord& record, const ReportTexts& texts) {
+    std::wstring text = record.state == ProcessState::CloseFailed ? texts.closeFailedStatus : texts.runningStatus;
+    if (record.error != 0) text += L" \u00B7 " + texts.errorCode + L" " + std::to_wstring(record.error);
     return text;
 }
 
-std::wstring BuildProcessReport(const std::vector<ProcessRecord>& records, uint32_t scanError) {
+std::wstring BuildProcessReport(const std::vector<ProcessRecord>& records, uint32_t scanError,
+                                const ReportTexts& texts) {
     std::wstring text;
     for (const ProcessRecord& record : records) {
         if (!text.empty()) text += L"\r\n";
         text += record.name + L" (PID " + std::to_wstring(record.processId) + L") \u2014 " +
-                ProcessStatusText(record);
+                ProcessStatusText(record, texts);
         if (!record.path.empty()) text += L"\r\n" + record.path;
     }
     // A failed scan leaves no records, so the line needs no break before it.
     if (scanError != 0) {
-        text += TextLookup(L"ProcessScanFailed") + L" " + TextLookup(L"ProcessErrorCode") + L" " +
-                std::to_wstring(scanError);
+        text += texts.scanFailed + L" " + texts.errorCode + L" " + std::to_wstring(scanError);
     }
-    if (text.empty()) text = TextLookup(L"ProcessNone");
+    if (text.empty()) text = texts.none;
     return text;
 }
 
-std::wstring BuildProcessReport() {
+std::wstring BuildProcessReport(const ReportTexts& texts) {
     const CloseState& state = State();
-    return BuildProcessReport(state.reportRecords, state.reportScanError);
+    return BuildProcessReport(state.reportRecords, state.reportScanError, texts);
 }
 
 int32_t ClosingPhase() { return State().closingPhase; }
@@ -168,22 +161,3 @@ ProcessApi& CloseInterfaceProcessApi() {
 }
 
 }  // namespace lum
-
-extern "C" int32_t LUMUI_API LumUI_ProcessRunning(const wchar_t* target) {
-    return lum::Guarded<int32_t>(-1, [&] {
-        if (lum::State().closeInProgress) return -1;  // called back from inside LumUI_CloseApplication
-        return lum::ProcessRunningImpl(target);
-    });
-}
-
-extern "C" int32_t LUMUI_API LumUI_CloseApplication(const wchar_t* target) {
-    return lum::Guarded<int32_t>(0, [&] { return lum::CloseApplicationImpl(target); });
-}
-
-extern "C" int32_t LUMUI_API LumUI_GetProcessReport(wchar_t* buffer, int32_t size) {
-    return lum::Guarded<int32_t>(0, [&] {
-        const std::wstring text = lum::BuildProcessReport();
-        if (buffer && size > 0) return lum::CopyToBuffer(text, buffer, size);
-        return static_cast<int32_t>(text.size());
-    });
-}

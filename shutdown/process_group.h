@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "host/scoped_win.h"
+#include "base/scoped_win.h"
 #include "shutdown/process_api.h"
 #include "shutdown/process_record.h"
 

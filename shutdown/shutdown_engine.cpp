@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "shutdown/canonical_path.h"
-#include "shutdown/error_text.h"
+#include "base/error_text.h"
 #include "shutdown/snapshot.h"
 
 namespace lum {
@@ -21,7 +21,7 @@ void ForEachRunningMember(ProcessGroup& group, Visit&& visit) {
         // logs, and a log sink must not be able to invalidate the walk.
         for (size_t i = 0; i < group.trackedIdentities.size(); ++i) {
             TrackedIdentity& member = group.trackedIdentities[i];
-            if (EqualsIgnoringCase(member.path, group.canonicalTarget) != mainPass) continue;
+            if (EqualsIgnoringAsciiCase(member.path, group.canonicalTarget) != mainPass) continue;
             if (!IsRunning(group.api, member.handle.get())) continue;
             visit(member);
         }

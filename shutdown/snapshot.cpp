@@ -6,7 +6,7 @@
 #include <unordered_set>
 
 #include "shutdown/canonical_path.h"
-#include "shutdown/error_text.h"
+#include "base/error_text.h"
 
 namespace lum {
 namespace {
@@ -67,7 +67,7 @@ ProcessList ReadProcessList(const ProcessApi& api) {
 
 bool IsInsideRoot(const std::wstring& path, const std::wstring& root) {
     // The root ends with a backslash, so "C:\Apps\Lumora2\x.exe" is not inside "C:\Apps\Lumora\".
-    return path.size() > root.size() && StartsWithIgnoringCase(path, root);
+    return path.size() > root.size() && StartsWithIgnoringAsciiCase(path, root);
 }
 
 // A member whose process id is the candidate's parent id, which was created no

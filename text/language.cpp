@@ -6,11 +6,6 @@
 #include <optional>
 #include <vector>
 
-#include "draw/presentation.h"
-#include "exports/LumoraUI.h"
-#include "host/export_guard.h"
-#include "host/text_buffer.h"
-#include "host/window.h"
 #include "text/language_table.h"
 
 namespace lum {
@@ -63,7 +58,8 @@ std::optional<std::vector<std::wstring>> SectionKeyNames(const std::wstring& fil
     std::vector<wchar_t> names(16 * 1024);
     for (;;) {
         const DWORD size = static_cast<DWORD>(names.size());
-        const DWORD length = ::GetPrivateProfileStringW(section.c_str(), nullptr, L"", names.data(), size, file.c_str());
+        const DWORD length =
+            ::GetPrivateProfileStringW(section.c_str(), nullptr, L"", names.data(), size, file.c_str());
         if (length + 2 < size) break;
         // A list that did not fit comes back cut, with length size - 2.
         if (names.size() >= kMaxListChars) return std::nullopt;
@@ -100,33 +96,18 @@ void ApplyOverrideFile(TextMap& texts, const std::wstring& file, const std::wstr
         // The current text is the default. The reader strips blanks at both
         // ends and one pair of enclosing quotes from a value; a line break
         // cannot be written in an INI value at all.
-        const DWORD length = ::GetPrivateProfileStringW(section.c_str(), key.c_str(), text.c_str(),
-                                                        value.data(), kOverrideBufferChars, file.c_str());
+        const DWORD length = ::GetPrivateProfileStringW(section.c_str(), key.c_str(), text.c_str(), value.data(),
+                                                        kOverrideBufferChars, file.c_str());
         text.assign(value.data(), length);
     }
 }
 
-}  // namespace lum
-
-// The override section is the language argument as the caller passed it,
-// even when that is an id the table does not know ("English"), so that a
-// script can keep overrides for its own ids. Without a language argument the
-// section is the effective id, "english": the texts are English then, and a
-// null section would make the reader return the list of section names.
-extern "C" void LUMUI_API LumUI_LoadLanguage(const wchar_t* overrideFile, const wchar_t* language) {
-    lum::GuardedVoid([overrideFile, language] {
-        using namespace lum;
-        BeginChange();
-        const std::wstring requested = FromArg(language);
-        const std::wstring effective = EffectiveLanguage(requested);
-        // Built aside and swapped in, so that a failure part-way leaves the
-        // previous language whole rather than half a map.
-        TextMap texts = BuildTextMap(effective);
-        const std::wstring file = FromArg(overrideFile);
-        if (!file.empty()) ApplyOverrideFile(texts, file, requested.empty() ? effective : requested);
-        UiState& ui = Ui();
-        ui.language = effective;
-        ui.texts.swap(texts);
-        if (IsAttached()) CommitChange();
-    });
+LoadedLanguage LoadLanguageTexts(const std::wstring& overrideFile, const std::wstring& language) {
+    LoadedLanguage loaded;
+    loaded.id = EffectiveLanguage(language);
+    loaded.texts = BuildTextMap(loaded.id);
+    if (!overrideFile.empty()) ApplyOverrideFile(loaded.texts, overrideFile, language.empty() ? loaded.id : language);
+    return loaded;
 }
+
+}  // namespace lum

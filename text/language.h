@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "host/ui_state.h"
+#include "text/text_lookup.h"
 
 namespace lum {
 
@@ -30,5 +30,17 @@ bool ProfileReaderCanOpen(const std::wstring& file);
 // key is missing. Keys the map does not hold are never read, so a file cannot
 // add keys.
 void ApplyOverrideFile(TextMap& texts, const std::wstring& file, const std::wstring& section);
+
+// A language as LumUI_LoadLanguage chooses it: the effective id and its texts.
+struct LoadedLanguage {
+    std::wstring id;
+    TextMap texts;
+};
+// The texts of a language with the override file applied. The override section
+// is the language argument as the caller passed it, even when that is an id
+// the table does not know ("English"), so that a script can keep overrides for
+// its own ids; without a language argument it is the effective id, "english"
+// (a null section would make the reader return the list of section names).
+LoadedLanguage LoadLanguageTexts(const std::wstring& overrideFile, const std::wstring& language);
 
 }  // namespace lum

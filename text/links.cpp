@@ -2,9 +2,7 @@
 
 #include <windows.h>
 
-#include "exports/LumoraUI.h"
-#include "host/export_guard.h"
-#include "host/text_buffer.h"
+#include "base/ascii.h"
 
 namespace lum {
 namespace {
@@ -25,15 +23,6 @@ constexpr int kRegionBufferChars = 16;
 
 using GetUserDefaultGeoNameFn = int(WINAPI*)(LPWSTR, int);
 
-bool EqualsIgnoringAsciiCase(std::wstring_view a, std::wstring_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        const auto fold = [](wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - 32) : c; };
-        if (fold(a[i]) != fold(b[i])) return false;
-    }
-    return true;
-}
-
 // The counts of both calls include the terminator, so more than 1 means a
 // non-empty name; anything else (0 for a failure) means no answer.
 std::wstring RegionFromBuffer(const wchar_t* buffer, int count) {
@@ -50,8 +39,8 @@ std::wstring UserRegion() {
     // GetUserDefaultGeoName exists from Windows 10 1709 on; older systems
     // only have the numeric geo id, so it is looked up at run time.
     if (const HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll")) {
-        const auto getGeoName =
-            reinterpret_cast<GetUserDefaultGeoNameFn>(reinterpret_cast<void*>(::GetProcAddress(kernel, "GetUserDefaultGeoName")));
+        const auto getGeoName = reinterpret_cast<GetUserDefaultGeoNameFn>(
+            reinterpret_cast<void*>(::GetProcAddress(kernel, "GetUserDefaultGeoName")));
         if (getGeoName) {
             std::wstring region = RegionFromBuffer(buffer, getGeoName(buffer, kRegionBufferChars));
             if (!region.empty()) return region;
@@ -79,12 +68,3 @@ std::wstring LinkFor(int32_t kind) {
 }
 
 }  // namespace lum
-
-extern "C" int32_t LUMUI_API LumUI_GetLink(int32_t kind, wchar_t* buffer, int32_t size) {
-    return lum::Guarded<int32_t>(0, [kind, buffer, size] {
-        // Nothing is written and nothing asked of the system for a buffer
-        // that cannot take even the terminator.
-        if (!buffer || size < 1) return 0;
-        return lum::CopyToBuffer(lum::LinkFor(kind), buffer, size);
-    });
-}

@@ -1,6 +1,6 @@
 #include "text/override_template.h"
 
-#include "host/scoped_win.h"
+#include "base/scoped_win.h"
 #include "text/language.h"
 #include "text/language_table.h"
 
@@ -57,8 +57,8 @@ std::wstring OverrideTemplateText(std::wstring_view language) {
 
 DWORD WriteOverrideTemplate(const std::wstring& path, std::wstring_view language) {
     const std::wstring text = L"\xFEFF" + OverrideTemplateText(language);
-    UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFileHandle file(
+        ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return ::GetLastError();
     // wchar_t is UTF-16 LE on Windows, so the string's bytes are the file.
     const DWORD bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));

@@ -1,23 +1,23 @@
 #include "text/text_lookup.h"
 
-#include "host/ui_state.h"
-
 namespace lum {
 
-std::wstring TextLookup(const std::wstring& key) {
-    const TextMap& texts = Ui().texts;
+const std::wstring& TextLookup(const TextMap& texts, const std::wstring& key) {
     const auto found = texts.find(key);
     return found != texts.end() ? found->second : key;
 }
 
-bool IsChineseLanguage() {
-    const std::wstring& id = Ui().language;
-    return id == L"chinesesimplified" || id == L"chinesetraditional";
+std::wstring TextLookup(const TextMap& texts, std::wstring_view key) {
+    const auto found = texts.find(key);
+    return found != texts.end() ? found->second : std::wstring(key);
 }
 
-bool IsCjkLanguage() {
-    const std::wstring& id = Ui().language;
-    return IsChineseLanguage() || id == L"japanese" || id == L"korean";
+bool IsChineseLanguage(std::wstring_view language) {
+    return language == L"chinesesimplified" || language == L"chinesetraditional";
+}
+
+bool IsCjkLanguage(std::wstring_view language) {
+    return IsChineseLanguage(language) || language == L"japanese" || language == L"korean";
 }
 
 }  // namespace lum

@@ -16,15 +16,15 @@
 #include "draw/palette.h"
 #include "draw/png_writer.h"
 #include "draw/scenes.h"
-#include "host/scoped_win.h"
+#include "base/scoped_win.h"
+#include "pages/scene_text.h"
+#include "text/language.h"
 
 namespace lum {
 namespace {
 
-
-const wchar_t* const kIconNames[kIconCount] = {L"Minimize", L"Close",  L"Chevron",  L"Folder",
-                                               L"Check",    L"Globe",  L"Shield",   L"Trash",
-                                               L"Warning",  L"Document", L"Monitor", L"Refresh"};
+const wchar_t* const kIconNames[kIconCount] = {L"Minimize", L"Close", L"Chevron", L"Folder",   L"Check",   L"Globe",
+                                               L"Shield",   L"Trash", L"Warning", L"Document", L"Monitor", L"Refresh"};
 const wchar_t* const kSceneNames[kSceneCount] = {L"Logo",    L"Welcome",    L"Complete",    L"Farewell",
                                                  L"Cleaned", L"Installing", L"Uninstalling"};
 
@@ -68,9 +68,14 @@ bool DrawSceneSample(int scene, const std::wstring& path, float scale) {
             DrawScene(canvas, SceneLogo, 110, 10, 1.0f / 3.0f);
             DrawScene(canvas, SceneLogo, 150, 10, 0.208333f);
         } else {
-            DrawScene(canvas, static_cast<Scene>(scene), 0, 0, 1.0f);
+            // The illustrations' texts in English.
+            ScreenModel model;
+            model.texts = BuildTextMap(kDefaultLanguage);
+            const SceneTexts texts(model);
+            DrawScene(canvas, static_cast<Scene>(scene), 0, 0, 1.0f, &texts);
         }
-        canvas.DrawText(kSceneNames[scene], 8, logo ? 100 : 456, 200, 18, 11, kGrey, false, AlignLeading, false);
+        canvas.DrawText(kSceneNames[scene], {8, logo ? 100.0f : 456.0f, 200, 18},
+                        TextStyle{.size = 11, .color = kGrey, .fit = false});
     });
 }
 
@@ -81,13 +86,14 @@ bool DrawIconSheet(const std::wstring& path, float scale) {
     const float height = 30.0f + kCell * static_cast<float>(std::size(sizes));
     return Render(path, width, height, scale, [&](Canvas& canvas) {
         for (int i = 0; i < kIconCount; ++i) {
-            canvas.DrawText(kIconNames[i], 90 + kCell * i, 4, kCell, 20, 10, kGrey, false, AlignCentre, true);
+            canvas.DrawText(kIconNames[i], {90 + kCell * i, 4, kCell, 20},
+                            TextStyle{.size = 10, .color = kGrey, .align = TextAlign::Centre});
         }
         for (size_t row = 0; row < std::size(sizes); ++row) {
             const float size = sizes[row];
             const float top = 30.0f + kCell * static_cast<float>(row);
-            canvas.DrawText(std::to_wstring(static_cast<int>(size)) + L" units", 8, top, 80, kCell, 11, kGrey, false,
-                            AlignLeading, false);
+            canvas.DrawText(std::to_wstring(static_cast<int>(size)) + L" units", {8, top, 80, kCell},
+                            TextStyle{.size = 11, .color = kGrey, .fit = false});
             for (int i = 0; i < kIconCount; ++i) {
                 const float x = 90 + kCell * i + (kCell - size) / 2;
                 const float y = top + (kCell - size) / 2;
@@ -103,34 +109,36 @@ bool DrawTextSample(const std::wstring& path, float scale) {
     struct Sample {
         const wchar_t* text;
         float x, y, w, h, size;
-        bool semibold;
-        int align;
+        TextWeight weight;
+        TextAlign align;
         bool fit;
     };
     static const Sample kSamples[] = {
-        {L"Leading, regular 14", 20, 20, 300, 30, 14, false, AlignLeading, true},
-        {L"Centre, semibold 14", 20, 60, 300, 30, 14, true, AlignCentre, true},
-        {L"Trailing, regular 14", 20, 100, 300, 30, 14, false, AlignTrailing, true},
-        {L"Vertically centred in a tall box", 20, 140, 300, 70, 16, false, AlignLeading, true},
-        {L"A long heading that is shrunk until it fits two lines of its box", 360, 20, 320, 54, 28, false,
-         AlignLeading, true},
-        {L"The same heading without fitting is clipped to its box at full size", 360, 90, 320, 54, 28, false,
-         AlignLeading, false},
-        {L"录制屏幕上的一切，紧贴边缘，分毫不差", 360, 160, 320, 40, 20, false, AlignLeading, true},
-        {L"Lumora", 20, 230, 200, 30, 20, true, AlignLeading, false},
-        {L"Words wrap onto the next line when the box is narrow, and the block stays centred.", 360, 220, 200, 80,
-         13, false, AlignLeading, true},
+        {L"Leading, regular 14", 20, 20, 300, 30, 14, TextWeight::Regular, TextAlign::Leading, true},
+        {L"Centre, semibold 14", 20, 60, 300, 30, 14, TextWeight::Semibold, TextAlign::Centre, true},
+        {L"Trailing, regular 14", 20, 100, 300, 30, 14, TextWeight::Regular, TextAlign::Trailing, true},
+        {L"Vertically centred in a tall box", 20, 140, 300, 70, 16, TextWeight::Regular, TextAlign::Leading, true},
+        {L"A long heading that is shrunk until it fits two lines of its box", 360, 20, 320, 54, 28, TextWeight::Regular,
+         TextAlign::Leading, true},
+        {L"The same heading without fitting is clipped to its box at full size", 360, 90, 320, 54, 28,
+         TextWeight::Regular, TextAlign::Leading, false},
+        {L"录制屏幕上的一切，紧贴边缘，分毫不差", 360, 160, 320, 40, 20, TextWeight::Regular, TextAlign::Leading, true},
+        {L"Lumora", 20, 230, 200, 30, 20, TextWeight::Semibold, TextAlign::Leading, false},
+        {L"Words wrap onto the next line when the box is narrow, and the block stays centred.", 360, 220, 200, 80, 13,
+         TextWeight::Regular, TextAlign::Leading, true},
     };
     return Render(path, 720, 320, scale, [&](Canvas& canvas) {
         for (const Sample& s : kSamples) {
             canvas.RoundRect(s.x, s.y, s.w, s.h, 0xFFFFFFFF, 0, kErrorCardBorder, 1);
-            canvas.DrawText(s.text, s.x, s.y, s.w, s.h, s.size, kNavy, s.semibold, s.align, s.fit);
+            canvas.DrawText(
+                s.text, {s.x, s.y, s.w, s.h},
+                TextStyle{.size = s.size, .color = kNavy, .weight = s.weight, .align = s.align, .fit = s.fit});
         }
-        const float width = MeasureTextKey(L"Lumora", 20);
+        const float width = MeasureText(L"Lumora", 20);
         canvas.RoundRect(20, 270, width, 30, 0, 0, kAccent, 1);
-        canvas.DrawText(L"Lumora", 20, 270, width, 30, 20, kNavy, false, AlignLeading, false);
-        canvas.DrawText(L"\u2190 MeasureTextKey width", 30 + width, 270, 250, 30, 12, kGrey, false, AlignLeading,
-                        false);
+        canvas.DrawText(L"Lumora", {20, 270, width, 30}, TextStyle{.size = 20, .color = kNavy, .fit = false});
+        canvas.DrawText(L"\u2190 MeasureText width", {30 + width, 270, 250, 30},
+                        TextStyle{.size = 12, .color = kGrey, .fit = false});
     });
 }
 

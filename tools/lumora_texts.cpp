@@ -25,8 +25,8 @@
 #include <vector>
 
 #include "draw/canvas.h"
-#include "exports/LumoraUI.h"
-#include "host/scoped_win.h"
+#include "base/scoped_win.h"
+#include "base/utf8.h"
 #include "text/language.h"
 #include "text/language_table.h"
 #include "text/override_template.h"
@@ -49,15 +49,7 @@ std::vector<std::wstring> TableLanguages() {
     return ids;
 }
 
-std::string Utf8(std::wstring_view text) {
-    if (text.empty()) return std::string();
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                           nullptr, nullptr);
-    std::string out(static_cast<size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr,
-                          nullptr);
-    return out;
-}
+std::string Utf8(std::wstring_view text) { return lum::ToUtf8(text); }
 
 size_t CountLineFeeds(std::wstring_view text) {
     size_t count = 0;
@@ -235,19 +227,22 @@ int ReportFit(const std::wstring& only) {
     int over = 0;
     for (const auto& entry : lum::LanguageList) {
         if (!only.empty() && only != entry.id) continue;
-        LumUI_LoadLanguage(nullptr, entry.id);
+        const lum::TextMap texts = lum::BuildTextMap(entry.id);
+        const auto measure = [&](const wchar_t* key, float size) {
+            return lum::MeasureText(lum::TextLookup(texts, std::wstring_view(key)), size);
+        };
         for (const TextBox& box : kTextBoxes) {
-            const float width = lum::MeasureTextKey(box.key, box.size) * (box.semibold ? 1.05f : 1.0f);
+            const float width = measure(box.key, box.size) * (box.semibold ? 1.05f : 1.0f);
             const float room = box.width * static_cast<float>(box.lines);
             if (width <= room) continue;
             ++over;
             std::printf("%-20s %-22s %5.0f of %4.0f (shrunk to %3.0f %%)  %s\n", Utf8(entry.id).c_str(),
                         Utf8(box.key).c_str(), width, room, 100.0f * room / width,
-                        Utf8(OneLine(lum::TextLookup(box.key))).c_str());
+                        Utf8(OneLine(lum::TextLookup(texts, std::wstring_view(box.key)))).c_str());
         }
         // The legal line is shrunk as a whole when it is wider than 656.
-        const float legal = lum::MeasureTextKey(L"LegalIntro", 12) + lum::MeasureTextKey(L"Terms", 12) +
-                            lum::MeasureTextKey(L"And", 12) + lum::MeasureTextKey(L"Privacy", 12);
+        const float legal = measure(L"LegalIntro", 12) + measure(L"Terms", 12) +
+                            measure(L"And", 12) + measure(L"Privacy", 12);
         if (legal > 656.0f) {
             ++over;
             std::printf("%-20s %-22s %5.0f of  656 (legal line at size %.1f)\n", Utf8(entry.id).c_str(),

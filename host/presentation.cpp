@@ -1,4 +1,4 @@
-#include "draw/presentation.h"
+#include "host/presentation.h"
 
 namespace lum {
 

@@ -1,11 +1,9 @@
 // ValueAnimation: one animated float, eased out cubically.
 #pragma once
 
-namespace lum {
+#include "base/clock.h"
 
-// The animation clock in milliseconds (QueryPerformanceCounter based). Only
-// differences are meaningful.
-double NowMs() noexcept;
+namespace lum {
 
 struct ValueAnimation {
     float from = 0.0f;

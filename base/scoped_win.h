@@ -113,8 +113,7 @@ private:
 // CoInitializeEx for the current scope; uninitialises only if it succeeded.
 class ComScope {
 public:
-    explicit ComScope(DWORD model = COINIT_APARTMENTTHREADED) noexcept
-        : hr_(::CoInitializeEx(nullptr, model)) {}
+    explicit ComScope(DWORD model = COINIT_APARTMENTTHREADED) noexcept : hr_(::CoInitializeEx(nullptr, model)) {}
     ~ComScope() {
         if (SUCCEEDED(hr_)) ::CoUninitialize();
     }

@@ -1,0 +1,265 @@
+// What the state and window exports do: set and read UiState, show, wait,
+// ask, fade out and tear down.
+#include "host/ui_host.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "base/text_buffer.h"
+#include "draw/canvas.h"
+#include "host/actions.h"
+#include "host/presentation.h"
+#include "host/ui_state.h"
+#include "host/window.h"
+#include "pages/progress_page.h"
+#include "shutdown/close_interface.h"
+#include "text/language.h"
+
+namespace lum {
+namespace {
+
+bool HostShownNormally(HWND host) { return host && ::IsWindow(host) && ::IsWindowVisible(host) && !::IsIconic(host); }
+
+int32_t ClampPage(int32_t page) { return std::clamp(page, 0, kLastPage); }
+
+// The setter exports store their value and redraw; no re-layout.
+void StoreAndRedraw(std::wstring& field, const wchar_t* value) {
+    field = FromArg(value);
+    Redraw();
+}
+
+void FocusControl(size_t index) {
+    const auto& controls = Ui().controls;
+    if (index < controls.size() && controls[index].window) ::SetFocus(controls[index].window);
+}
+
+}  // namespace
+
+int32_t Create(int32_t, int32_t) { return 0; }
+
+int32_t Attach(HWND, int32_t) { return 0; }
+
+void BeginClose() {
+    UiState& ui = Ui();
+    if (ui.closing) return;
+    if (ui.animationsEnabled && HostShownNormally(ui.host)) {
+        EndCrossFade();
+        ui.closing = true;
+        if (ui.view) ::RedrawWindow(ui.view, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        BYTE alpha = 255;
+        DWORD layeredFlags = 0;
+        COLORREF key = 0;
+        if (!::GetLayeredWindowAttributes(ui.host, &key, &alpha, &layeredFlags)) alpha = 255;
+        const double a0 = alpha / 255.0;
+        const double start = NowMs();
+        for (;;) {
+            const double elapsed = NowMs() - start;
+            if (elapsed >= 120.0) break;
+            const double t = elapsed / 120.0;
+            const double a = std::clamp((1.0 - t * t) * a0, 0.0, 1.0);
+            ::SetLayeredWindowAttributes(ui.host, 0, static_cast<BYTE>(std::lround(a * 255.0)), LWA_ALPHA);
+            ::Sleep(static_cast<DWORD>(ui.frameIntervalMs));
+        }
+        ::SetLayeredWindowAttributes(ui.host, 0, 0, LWA_ALPHA);
+        ui.windowOpacity.Set(0.0f);
+    }
+    ui.closing = true;
+    if (ui.host && ::IsWindow(ui.host)) ::ShowWindow(ui.host, SW_HIDE);
+}
+
+void Destroy() {
+    UiState& ui = Ui();
+    BeginClose();
+    EndCrossFade();
+    ReleasePresentation();  // timer, transition window, cross-fade frames
+    ui.modal = false;
+    ui.confirmAnswer = -1;
+    ui.dialog = DialogNone;
+    ui.languageMenuOpen = false;
+    ui.titleMenuOpen = false;
+    ui.events.Clear();
+    ReleaseProcessShutdown();
+    ui.processListPage = 0;
+    ui.keyboardCues = false;
+    if (ui.view && ::IsWindow(ui.view)) ::DestroyWindow(ui.view);
+    ui.view = nullptr;
+    ui.controls.clear();
+    ui.folderEdit = nullptr;
+    ui.transition = nullptr;
+    if (ui.editFont) ::DeleteObject(ui.editFont);
+    ui.editFont = nullptr;
+    const bool hostAlive = ui.host && ::IsWindow(ui.host);
+    if (hostAlive && ui.savedHostProc) {
+        ::SetWindowLongPtrW(ui.host, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ui.savedHostProc));
+    }
+    ui.savedHostProc = nullptr;
+    if (hostAlive && ui.ownsHost) {
+        ::DestroyWindow(ui.host);
+    } else if (hostAlive && !ui.hostWasLayered) {
+        const LONG_PTR exStyle = ::GetWindowLongPtrW(ui.host, GWL_EXSTYLE);
+        ::SetWindowLongPtrW(ui.host, GWL_EXSTYLE, exStyle & ~static_cast<LONG_PTR>(WS_EX_LAYERED));
+    }
+    ui.host = nullptr;
+    ui.ownsHost = false;
+    ReleaseDrawingResources();
+    ui.displayedProgress.Set(0.0f);
+    ui.fadeInPending = true;
+    ui.fadeInRequested = false;
+}
+
+void Show() {
+    UiState& ui = Ui();
+    if (!IsAttached()) return;
+    ::SetWindowPos(ui.view, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW | SWP_NOACTIVATE);
+    if (ui.ownsHost && ui.host) {
+        ::ShowWindow(ui.host, SW_SHOWNORMAL);
+        ::UpdateWindow(ui.host);
+    }
+}
+
+void SetPage(int32_t page) {
+    UiState& ui = Ui();
+    const int32_t clamped = ClampPage(page);
+    if (clamped == ui.page && ui.dialog == DialogNone && !ui.languageMenuOpen && !ui.titleMenuOpen) {
+        Show();
+        return;
+    }
+    BeginChange();
+    ui.languageMenuOpen = false;
+    ui.titleMenuOpen = false;
+    ui.dialog = DialogNone;
+    ui.page = clamped;
+    CommitChange();
+    Show();
+}
+
+int32_t RunModal() {
+    UiState& ui = Ui();
+    if (!IsAttached()) return 0;
+    ui.modal = true;
+    ui.modalResult = 0;
+    Show();
+    if (ui.page == PageUninstalled) {
+        for (const ControlRecord& control : ui.controls) {
+            if (control.action == ActionFinish) {
+                if (control.window) ::SetFocus(control.window);
+                break;
+            }
+        }
+    } else if (ui.controls.size() > 2) {
+        FocusControl(2);  // the first control after the two title-bar buttons
+    }
+    ModalLoop();
+    return ui.modalResult;
+}
+
+void SetFlags(uint32_t flags) {
+    UiState& ui = Ui();
+    if (flags == ui.flags) return;
+    BeginChange();
+    ui.flags = flags;
+    CommitChange();
+}
+
+void SetText(const wchar_t* key, const wchar_t* value) {
+    if (!key) return;
+    UiState& ui = Ui();
+    const std::wstring name = key;
+    if (name == L"Error") {
+        StoreAndRedraw(ui.errorText, value);
+    } else if (name == L"Version") {
+        StoreAndRedraw(ui.versionText, value);
+    } else {
+        StoreAndRedraw(ui.texts[name], value);
+    }
+}
+
+void SetPath(const wchar_t* path) {
+    UiState& ui = Ui();
+    ui.installPath = FromArg(path);
+    if (ui.folderEdit && ::IsWindow(ui.folderEdit)) ::SetWindowTextW(ui.folderEdit, ui.installPath.c_str());
+    Redraw();
+}
+
+int32_t GetPath(wchar_t* buffer, int32_t size) {
+    TakeFolderEditText();
+    return CopyToBuffer(Ui().installPath, buffer, size);
+}
+
+void SetProgress(int32_t position, int32_t maximum, const wchar_t* text) {
+    UiState& ui = Ui();
+    const std::wstring detail = FromArg(text);
+    if (position == ui.progressPosition && maximum == ui.progressMaximum && detail == ui.progressText) return;
+    ui.progressPosition = position;
+    ui.progressMaximum = maximum;
+    ui.progressText = detail;
+    const float fraction = ProgressFraction(position, maximum);
+    const bool glide = ui.animationsEnabled && !ui.closing && HostShownNormally(ui.host) &&
+                       (ui.page == PageInstalling || ui.page == PageUninstalling);
+    if (glide) {
+        ui.displayedProgress.Aim(fraction, 140.0, NowMs());
+    } else {
+        ui.displayedProgress.Set(fraction);
+    }
+    InvalidateBand();
+    StartAnimationTimer();
+}
+
+int32_t Confirm(int32_t dialog) {
+    UiState& ui = Ui();
+    if (!IsAttached()) return 0;
+    const bool savedModal = ui.modal;
+    ui.modal = false;
+    BeginChange();
+    ui.dialog = dialog;
+    ui.processListPage = 0;
+    ui.confirmAnswer = 0;
+    CommitChange();
+    if (!ui.controls.empty()) FocusControl(0);  // the dialog's negative button
+    ModalLoop();
+    const int32_t result = ui.confirmAnswer > 0 ? 1 : 0;
+    BeginChange();
+    ui.dialog = DialogNone;
+    ui.confirmAnswer = 0;
+    ui.modal = savedModal;
+    CommitChange();
+    return result;
+}
+
+int32_t DismissMenu() {
+    UiState& ui = Ui();
+    if (ui.titleMenuOpen) {
+        CloseTitleMenu();
+        return 1;
+    }
+    if (ui.languageMenuOpen) {
+        DispatchAction(ActionLanguageMenu);
+        return 1;
+    }
+    return 0;
+}
+
+int32_t Poll() { return Ui().events.Pop(); }
+
+uint32_t GetFlags() { return Ui().flags; }
+
+void LoadLanguage(const wchar_t* overrideFile, const wchar_t* language) {
+    BeginChange();
+    // Built aside and swapped in, so that a failure part-way leaves the
+    // previous language whole rather than half a map.
+    LoadedLanguage loaded = LoadLanguageTexts(FromArg(overrideFile), FromArg(language));
+    UiState& ui = Ui();
+    ui.language = std::move(loaded.id);
+    ui.texts.swap(loaded.texts);
+    if (IsAttached()) CommitChange();
+}
+
+int32_t ProcessRunning(const wchar_t* target) {
+    const int32_t running = ScanTarget(target);
+    Ui().processListPage = 0;  // a new report starts at its first page
+    return running;
+}
+
+}  // namespace lum
