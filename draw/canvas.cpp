@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "base/failure_log.h"
-#include "draw/icons.h"
+#include "draw/path_geometry.h"
 #include "draw/text_layout.h"
 
 namespace lum {

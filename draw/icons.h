@@ -1,4 +1,4 @@
-// The twelve line icons and the vector scenes, built from path-data strings.
+// The twelve line icons, built from path-data strings.
 #pragma once
 
 #include <cstdint>
@@ -35,12 +35,6 @@ struct IconRecord {
 
 // The icon's record; null for a value outside the enum.
 const IconRecord* GetIconRecord(Icon icon);
-
-// The geometry of a path-data string ("M", "L", "C", "Z"), built once and
-// cached for the life of the library; null when it cannot be built.
-ID2D1PathGeometry* GetPathGeometry(const wchar_t* pathData);
-// Releases every cached geometry (library unload).
-void ClearPathGeometryCache();
 
 // Strokes an icon so that its design box maps onto the square (x, y, size).
 // A stroke width of exactly 0 means the icon's default width; the width is in

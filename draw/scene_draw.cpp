@@ -1,5 +1,5 @@
 // Drawing a vector scene: every item with its own transform, in array order.
-#include "draw/icons.h"
+#include "draw/path_geometry.h"
 #include "draw/scenes.h"
 
 namespace lum {

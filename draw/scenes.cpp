@@ -61,7 +61,7 @@ constexpr Place Mirrored(Place p, bool across, bool down, float w, float h) {
     return {origin.m11 * sx, origin.m12 * sx, origin.m21 * sy, origin.m22 * sy, origin.dx, origin.dy};
 }
 
-constexpr SceneItem Item(int32_t kind, Place p) {
+constexpr SceneItem Item(SceneKind kind, Place p) {
     SceneItem item{};
     item.kind = kind;
     item.m11 = p.m11;

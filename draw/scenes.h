@@ -12,7 +12,7 @@ namespace lum {
 enum SceneKind : int32_t { ItemRoundRect = 0, ItemEllipse = 1, ItemText = 2, ItemPath = 3 };
 
 struct SceneItem {
-    int32_t kind;
+    SceneKind kind;
     float m11, m12, m21, m22, dx, dy;  // item space -> scene space
     float width, height;
     float radius;

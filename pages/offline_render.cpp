@@ -9,7 +9,7 @@
 #include "base/utf8.h"
 #include "draw/png_writer.h"
 #include "pages/controls.h"
-#include "pages/page_scenes.h"
+#include "pages/draw_page.h"
 #include "pages/progress_page.h"
 
 namespace lum {

@@ -3,6 +3,7 @@
 # Extra arguments go to ctest (for example -R log_test).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+bash tools/check-layers.sh
 bash tools/build.sh
 source tools/wine-env.sh build/wineprefix
 trap lumui_stop_display EXIT

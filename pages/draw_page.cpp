@@ -1,4 +1,4 @@
-#include "pages/page_scenes.h"
+#include "pages/draw_page.h"
 
 #include "draw/icons.h"
 #include "draw/palette.h"
