@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "draw/canvas.h"
-#include "host/scoped_win.h"
+#include "base/scoped_win.h"
 #include "host/ui_state.h"
 #include "test_support.h"
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "host/scoped_win.h"
+#include "base/scoped_win.h"
 #include "test_support.h"
 
 using lumtest::Dll;

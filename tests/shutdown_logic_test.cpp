@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "host/scoped_win.h"
+#include "base/scoped_win.h"
 #include "host/ui_state.h"
 #include "shutdown/canonical_path.h"
 #include "shutdown/close_interface.h"
-#include "shutdown/error_text.h"
+#include "base/error_text.h"
 #include "shutdown/process_group.h"
 #include "shutdown/shutdown_engine.h"
 #include "shutdown/snapshot.h"
@@ -284,7 +284,7 @@ TEST(ShutdownPaths, CanonicalPathsComparisonsAndErrorTexts) {
     ASSERT_TRUE(lumtest::WriteFileBytes(dir / L"Sub\\MixedCase.Txt", "x"));
     // An existing file: its final path in the file system's case, without prefix, slashes or dot segments.
     const std::wstring canonical = lum::CanonicalPath(dir.path() + L"/sub/../Sub/mixedcase.txt");
-    EXPECT_TRUE(lum::EqualsIgnoringCase(canonical, dir.path() + L"\\Sub\\MixedCase.Txt")) << lumtest::Utf8(canonical);
+    EXPECT_TRUE(lum::EqualsIgnoringAsciiCase(canonical, dir.path() + L"\\Sub\\MixedCase.Txt")) << lumtest::Utf8(canonical);
     EXPECT_EQ(canonical.substr(canonical.size() - 14), L"\\MixedCase.Txt") << lumtest::Utf8(canonical);
     EXPECT_NE(canonical.rfind(L"\\\\?\\", 0), 0u);
     // Missing files and long forms.
@@ -293,8 +293,8 @@ TEST(ShutdownPaths, CanonicalPathsComparisonsAndErrorTexts) {
     EXPECT_EQ(lum::CanonicalPath(L"\\\\?\\UNC\\server\\share\\x.exe"), L"\\\\server\\share\\x.exe");
     EXPECT_EQ(lum::CanonicalPath(L""), L"");
     // Only ASCII letters fold; a prefix must end at a separator.
-    EXPECT_FALSE(lum::EqualsIgnoringCase(L"C:\\\u00C4pps", L"C:\\\u00E4pps"));
-    EXPECT_TRUE(lum::StartsWithIgnoringCase(L"C:\\APPS\\Lumora\\x.exe", L"c:\\apps\\lumora\\"));
+    EXPECT_FALSE(lum::EqualsIgnoringAsciiCase(L"C:\\\u00C4pps", L"C:\\\u00E4pps"));
+    EXPECT_TRUE(lum::StartsWithIgnoringAsciiCase(L"C:\\APPS\\Lumora\\x.exe", L"c:\\apps\\lumora\\"));
     EXPECT_EQ(lum::ProcessRoot(L"\\\\server\\share\\Lumora.exe"), L"\\\\server\\share\\");
 
     wchar_t* message = nullptr;

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "host/scoped_win.h"
+#include "base/scoped_win.h"
 #include "shutdown/canonical_path.h"
-#include "shutdown/error_text.h"
+#include "base/error_text.h"
 #include "test_support.h"
 
 using lum::UniqueHandle;
@@ -62,7 +62,7 @@ std::vector<DWORD> ChildrenOf(DWORD parent, const std::wstring& name = std::wstr
     if (!snapshot || !::Process32FirstW(snapshot.get(), &entry)) return children;
     do {
         if (entry.th32ParentProcessID != parent || entry.th32ProcessID == parent) continue;
-        if (name.empty() || lum::EqualsIgnoringCase(entry.szExeFile, name)) children.push_back(entry.th32ProcessID);
+        if (name.empty() || lum::EqualsIgnoringAsciiCase(entry.szExeFile, name)) children.push_back(entry.th32ProcessID);
     } while (::Process32NextW(snapshot.get(), &entry));
     return children;
 }

@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <string>
 
-#include "host/scoped_win.h"
+#include "base/scoped_win.h"
 #include "paths/validate_path.h"
 #include "test_support.h"
 

@@ -9,11 +9,11 @@
 
 #include "draw/canvas.h"
 #include "exports/LumoraUI.h"
-#include "host/scoped_win.h"
+#include "base/scoped_win.h"
 #include "host/ui_state.h"
-#include "host/value_animation.h"
+#include "base/value_animation.h"
 #include "pages/controls.h"
-#include "pages/page_scenes.h"
+#include "pages/draw_page.h"
 
 using namespace lum;
 

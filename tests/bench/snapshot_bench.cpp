@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "host/scoped_win.h"
+#include "base/scoped_win.h"
 #include "shutdown/canonical_path.h"
-#include "shutdown/error_text.h"
+#include "base/error_text.h"
 #include "shutdown/process_group.h"
 #include "shutdown/snapshot.h"
 #include "test_support.h"
