@@ -143,7 +143,7 @@ void DispatchAction(int32_t action) {
             FocusControlWithAction(ActionToggleRemoveData);
             return;
         case ActionErrorDetails: {
-            const std::wstring& caption = ui.Text(L"ErrorDetails");
+            const std::wstring caption = ui.Text(L"ErrorDetails");
             ::MessageBoxW(ui.host, ui.errorText.c_str(), caption.c_str(), MB_OK | MB_ICONINFORMATION);
             return;
         }

@@ -55,7 +55,7 @@ struct PageFrame {
     std::wstring processReport;         // shown instead when the list is empty
 
     explicit PageFrame(const ScreenModel& m) : model(m) {}
-    const std::wstring& Text(const std::wstring& key) const { return model.Text(key); }
+    std::wstring Text(std::wstring_view key) const { return model.Text(key); }
 };
 
 // Draws a language key's text.

@@ -91,7 +91,7 @@ struct ScreenModel {
     TextMap texts;
 
     // The key's text in the current language.
-    const std::wstring& Text(const std::wstring& key) const { return TextLookup(texts, key); }
+    std::wstring Text(std::wstring_view key) const { return TextLookup(texts, key); }
 };
 
 }  // namespace lum

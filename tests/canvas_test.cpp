@@ -62,15 +62,7 @@ Ink InkIn(const FrameBitmap& frame, int x0, int y0, int x1, int y1) {
 
 class CanvasTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(EnsureFactories());
-        LayoutDumpMode() = false;
-        OverflowList().clear();
-    }
-    void TearDown() override {
-        LayoutDumpMode() = false;
-        OverflowList().clear();
-    }
+    void SetUp() override { ASSERT_TRUE(EnsureFactories()); }
     // Begins a frame of the given size cleared to the background.
     void Start(int width, int height, float scale = 1.0f, Argb background = kWhite) {
         ASSERT_TRUE(frame_.Ensure(width, height));
@@ -161,7 +153,7 @@ TEST_F(CanvasTest, BeginRefusesWhatItCannotDrawOn) {
     canvas.Clear(kBlack);
     canvas.RoundRect(0, 0, 5, 5, kBlack, 1, kBlack, 1);
     canvas.SoftShadow(0, 0, 5, 5, 10, 1);
-    canvas.DrawText(L"x", 0, 0, 10, 10, 10, kBlack, false, 0, true);
+    canvas.DrawText(L"x", {0, 0, 10, 10}, TextStyle{.size = 10, .color = kBlack});
     DrawIcon(canvas, IconCheck, 0, 0, 10, kBlack);
     canvas.End();
     canvas.End();
@@ -257,7 +249,7 @@ float LayoutFontSize(IDWriteTextLayout* layout) {
 
 TEST_F(CanvasTest, TooTallTextShrinksBySixPercentDownTo72PercentAndFittingTextKeepsItsSize) {
     std::vector<float> sizes;
-    ComPtr<IDWriteTextLayout> layout = BuildTextLayout(kLongText, 100, 20, 20, false, AlignLeading, true, &sizes);
+    ComPtr<IDWriteTextLayout> layout = BuildTextLayout(kLongText, 100, 20, TextStyle{.size = 20, .color = 0}, &sizes);
     ASSERT_TRUE(layout);
     const float expected[] = {20.0f, 18.8f, 17.672f, 16.612f, 15.615f, 14.678f, 13.797f};
     ASSERT_EQ(sizes.size(), std::size(expected));
@@ -265,18 +257,18 @@ TEST_F(CanvasTest, TooTallTextShrinksBySixPercentDownTo72PercentAndFittingTextKe
     EXPECT_NEAR(LayoutFontSize(layout.Get()), 13.797f, 0.001f);  // the last one is drawn anyway
 
     sizes.clear();
-    layout = BuildTextLayout(L"Fits", 200, 40, 20, false, AlignLeading, true, &sizes);
+    layout = BuildTextLayout(L"Fits", 200, 40, TextStyle{.size = 20, .color = 0}, &sizes);
     ASSERT_TRUE(layout);
     EXPECT_EQ(sizes, std::vector<float>{20.0f});
     EXPECT_FLOAT_EQ(LayoutFontSize(layout.Get()), 20.0f);
     sizes.clear();  // without the fit flag nothing shrinks
-    ASSERT_TRUE(BuildTextLayout(kLongText, 100, 20, 20, true, AlignLeading, false, &sizes));
+    ASSERT_TRUE(BuildTextLayout(kLongText, 100, 20, TextStyle{.size = 20, .weight = TextWeight::Semibold, .fit = false}, &sizes));
     EXPECT_EQ(sizes, std::vector<float>{20.0f});
 }
 
 TEST_F(CanvasTest, UnfittedTextIsClippedToItsBox) {
     Start(200, 100);
-    canvas_.DrawText(kLongText, 40, 30, 100, 24, 30, kBlack, false, AlignLeading, false);
+    canvas_.DrawText(kLongText, {40, 30, 100, 24}, TextStyle{.size = 30, .color = kBlack, .fit = false});
     canvas_.End();
     const Ink box = InkIn(frame_, 39, 29, 141, 55);
     EXPECT_TRUE(box.any());
@@ -285,9 +277,9 @@ TEST_F(CanvasTest, UnfittedTextIsClippedToItsBox) {
 
 TEST_F(CanvasTest, AlignmentAndVerticalCentring) {
     Start(300, 180);
-    canvas_.DrawText(L"Hi", 0, 0, 300, 60, 20, kBlack, false, AlignLeading, true);
-    canvas_.DrawText(L"Hi", 0, 60, 300, 60, 20, kBlack, false, AlignCentre, true);
-    canvas_.DrawText(L"Hi", 0, 120, 300, 60, 20, kBlack, true, AlignTrailing, true);
+    canvas_.DrawText(L"Hi", {0, 0, 300, 60}, TextStyle{.size = 20, .color = kBlack});
+    canvas_.DrawText(L"Hi", {0, 60, 300, 60}, TextStyle{.size = 20, .color = kBlack, .align = TextAlign::Centre});
+    canvas_.DrawText(L"Hi", {0, 120, 300, 60}, TextStyle{.size = 20, .color = kBlack, .weight = TextWeight::Semibold, .align = TextAlign::Trailing});
     canvas_.End();
     const Ink rows[] = {InkIn(frame_, 0, 0, 300, 60), InkIn(frame_, 0, 60, 300, 120), InkIn(frame_, 0, 120, 300, 180)};
     for (int i = 0; i < 3; ++i) {
@@ -300,84 +292,70 @@ TEST_F(CanvasTest, AlignmentAndVerticalCentring) {
     EXPECT_GT(rows[2].amount, rows[0].amount);  // semibold carries more ink than regular
 }
 
-TEST_F(CanvasTest, OverflowIsListedOnlyInLayoutDumpMode) {
+TEST_F(CanvasTest, OverflowIsListedOnlyWhenCollected) {
     Start(200, 100);
-    canvas_.DrawText(kLongText, 0, 0, 100, 20, 20, kBlack, false, 0, true);
-    EXPECT_TRUE(OverflowList().empty());
-    LayoutDumpMode() = true;
-    canvas_.DrawText(kLongText, 0, 0, 100, 20, 20, kBlack, false, 0, true);                  // too tall
-    canvas_.DrawText(L"Fits", 0, 0, 100, 40, 20, kBlack, false, 0, true);                    // fits
-    canvas_.DrawText(L"Widewordwithoutbreaks", 0, 40, 10, 60, 12, kBlack, false, 0, false);  // too wide
+    canvas_.DrawText(kLongText, {0, 0, 100, 20}, TextStyle{.size = 20, .color = kBlack});
+    std::vector<std::wstring> overflows;
+    canvas_.CollectOverflows(&overflows);
+    canvas_.DrawText(kLongText, {0, 0, 100, 20}, TextStyle{.size = 20, .color = kBlack});                  // too tall
+    canvas_.DrawText(L"Fits", {0, 0, 100, 40}, TextStyle{.size = 20, .color = kBlack});                    // fits
+    canvas_.DrawText(L"Widewordwithoutbreaks", {0, 40, 10, 60}, TextStyle{.size = 12, .color = kBlack, .fit = false});  // too wide
     // Trailing spaces do not count towards the width.
-    const float fitsWidth = MeasureTextKey(L"Fits", 20) - 3.0f;
-    canvas_.DrawText(L"Fits                    ", 0, 60, fitsWidth, 40, 20, kBlack, false, 0, false);
+    const float fitsWidth = MeasureText(L"Fits", 20) - 3.0f;
+    canvas_.DrawText(L"Fits                    ", {0, 60, fitsWidth, 40}, TextStyle{.size = 20, .color = kBlack, .fit = false});
     canvas_.End();
-    ASSERT_EQ(OverflowList().size(), 2u);
-    EXPECT_EQ(OverflowList()[0], kLongText);
-    EXPECT_EQ(OverflowList()[1], L"Widewordwithoutbreaks");
+    ASSERT_EQ(overflows.size(), 2u);
+    EXPECT_EQ(overflows[0], kLongText);
+    EXPECT_EQ(overflows[1], L"Widewordwithoutbreaks");
 }
 
 TEST_F(CanvasTest, LayoutCacheSharesEqualKeysAndEmptiesWhenFull) {
     ClearTextCaches();
     Start(64, 32);
-    canvas_.DrawText(L"key", 0, 0, 60, 30, 10, kBlack, false, 0, true);
-    canvas_.DrawText(L"key", 4, 2, 60, 30, 10, 0xFF3388FF, false, 0, true);  // colour and place: not in the key
+    canvas_.DrawText(L"key", {0, 0, 60, 30}, TextStyle{.size = 10, .color = kBlack});
+    canvas_.DrawText(L"key", {4, 2, 60, 30}, TextStyle{.size = 10, .color = 0xFF3388FF});  // colour and place: not in the key
     EXPECT_EQ(TextLayoutCacheSize(), 1u);
-    canvas_.DrawText(L"key", 0, 0, 60, 30, 10, kBlack, true, 0, true);  // weight, alignment, fit, box
-    canvas_.DrawText(L"key", 0, 0, 60, 30, 10, kBlack, false, 1, true);  // and size are
-    canvas_.DrawText(L"key", 0, 0, 60, 30, 10, kBlack, false, 0, false);
-    canvas_.DrawText(L"key", 0, 0, 61, 30, 10, kBlack, false, 0, true);
-    canvas_.DrawText(L"key", 0, 0, 60, 31, 10, kBlack, false, 0, true);
-    canvas_.DrawText(L"key", 0, 0, 60, 30, 11, kBlack, false, 0, true);
-    canvas_.DrawText(L"key", 0, 0, std::nanf(""), 30, 10, kBlack, false, 0, true);  // no layout, no entry
-    canvas_.DrawText(L"key", 0, 0, 60, -1, 10, kBlack, false, 0, true);
-    canvas_.DrawText(L"key", 0, 0, 60, 30, 0, kBlack, false, 0, true);
+    canvas_.DrawText(L"key", {0, 0, 60, 30}, TextStyle{.size = 10, .color = kBlack, .weight = TextWeight::Semibold});  // weight, alignment, fit, box
+    canvas_.DrawText(L"key", {0, 0, 60, 30}, TextStyle{.size = 10, .color = kBlack, .align = TextAlign::Centre});  // and size are
+    canvas_.DrawText(L"key", {0, 0, 60, 30}, TextStyle{.size = 10, .color = kBlack, .fit = false});
+    canvas_.DrawText(L"key", {0, 0, 61, 30}, TextStyle{.size = 10, .color = kBlack});
+    canvas_.DrawText(L"key", {0, 0, 60, 31}, TextStyle{.size = 10, .color = kBlack});
+    canvas_.DrawText(L"key", {0, 0, 60, 30}, TextStyle{.size = 11, .color = kBlack});
+    canvas_.DrawText(L"key", {0, 0, std::nanf(""), 30}, TextStyle{.size = 10, .color = kBlack});  // no layout, no entry
+    canvas_.DrawText(L"key", {0, 0, 60, -1}, TextStyle{.size = 10, .color = kBlack});
+    canvas_.DrawText(L"key", {0, 0, 60, 30}, TextStyle{.size = 0, .color = kBlack});
     EXPECT_EQ(TextLayoutCacheSize(), 7u);
 
     ClearTextCaches();
-    for (int i = 0; i < 512; ++i) canvas_.DrawText(std::to_wstring(i), 0, 0, 60, 30, 8, kBlack, false, 0, true);
-    canvas_.DrawText(L"0", 0, 0, 60, 30, 8, kBlack, false, 0, true);  // a hit adds nothing
+    for (int i = 0; i < 512; ++i) canvas_.DrawText(std::to_wstring(i), {0, 0, 60, 30}, TextStyle{.size = 8, .color = kBlack});
+    canvas_.DrawText(L"0", {0, 0, 60, 30}, TextStyle{.size = 8, .color = kBlack});  // a hit adds nothing
     EXPECT_EQ(TextLayoutCacheSize(), 512u);
-    canvas_.DrawText(L"the 513th", 0, 0, 60, 30, 8, kBlack, false, 0, true);
+    canvas_.DrawText(L"the 513th", {0, 0, 60, 30}, TextStyle{.size = 8, .color = kBlack});
     EXPECT_EQ(TextLayoutCacheSize(), 1u);
     canvas_.End();
 }
 
-TEST_F(CanvasTest, MeasureTextKeyMeasuresTheKeyItselfWhenItHasNoText) {
+TEST_F(CanvasTest, MeasureTextMeasuresOneLineAndCaches) {
     ClearTextCaches();
-    const float width = MeasureTextKey(L"NoSuchKeyAnywhere", 12);
+    const float width = MeasureText(L"NoSuchKeyAnywhere", 12);
     // What a single line of the key's own text needs, rounded up, plus 4.
-    ComPtr<IDWriteTextLayout> layout = BuildTextLayout(L"NoSuchKeyAnywhere", 2000, 50, 12, false, AlignLeading, false);
+    ComPtr<IDWriteTextLayout> layout = BuildTextLayout(L"NoSuchKeyAnywhere", 2000, 50, TextStyle{.size = 12, .fit = false});
     ASSERT_TRUE(layout);
     DWRITE_TEXT_METRICS metrics{};
     ASSERT_HRESULT_SUCCEEDED(layout->GetMetrics(&metrics));
     ASSERT_GT(metrics.width, 20.0f);
     EXPECT_FLOAT_EQ(width, std::ceil(metrics.width) + 4.0f);
-    EXPECT_EQ(MeasureTextKey(L"NoSuchKeyAnywhere", 12), width);  // served from the cache
+    EXPECT_EQ(MeasureText(L"NoSuchKeyAnywhere", 12), width);  // served from the cache
     EXPECT_EQ(TextWidthCacheSize(), 1u);
-    EXPECT_GT(MeasureTextKey(L"NoSuchKeyAnywhere", 24), width * 1.6f);
-    EXPECT_EQ(MeasureTextKey(L"Any", 0), 0.0f);
-    EXPECT_EQ(MeasureTextKey(L"Any", std::nanf("")), 0.0f);
+    EXPECT_GT(MeasureText(L"NoSuchKeyAnywhere", 24), width * 1.6f);
+    EXPECT_EQ(MeasureText(L"Any", 0), 0.0f);
+    EXPECT_EQ(MeasureText(L"Any", std::nanf("")), 0.0f);
 
     ClearTextCaches();
-    for (int i = 0; i < 256; ++i) MeasureTextKey(L"w" + std::to_wstring(i), 10);
+    for (int i = 0; i < 256; ++i) MeasureText(L"w" + std::to_wstring(i), 10);
     EXPECT_EQ(TextWidthCacheSize(), 256u);
-    MeasureTextKey(L"the 257th", 10);
+    MeasureText(L"the 257th", 10);
     EXPECT_EQ(TextWidthCacheSize(), 1u);
-}
-
-TEST_F(CanvasTest, DrawTextKeyShrinksToFit) {
-    ClearTextCaches();
-    Start(120, 40);
-    LayoutDumpMode() = true;
-    // A key with no text is drawn as itself; too tall after the last step, it is listed.
-    const wchar_t* key = L"AVeryLongKeyThatHasNoText AndWraps OverSeveralLines";
-    canvas_.DrawTextKey(key, 0, 0, 100, 20, 20, kBlack, false, 0);
-    canvas_.End();
-    EXPECT_EQ(TextLayoutCacheSize(), 1u);
-    ASSERT_EQ(OverflowList().size(), 1u);
-    EXPECT_EQ(OverflowList()[0], key);
-    EXPECT_TRUE(InkIn(frame_, 0, 0, 100, 20).any());
 }
 
 TEST(FrameBitmapTest, SizeLimitsAndReuse) {
@@ -417,7 +395,7 @@ TEST_F(CanvasTest, AThousandFramesLeakNoHandles) {
         if (!frame.Ensure(48 + (i % 2) * 16, 32) || !canvas.Begin(frame, 1.0f)) return false;
         canvas.Clear(kWhite);
         canvas.RoundRect(2, 2, 40, 20, 0xFF3388FF, 4, kBlack, 1);
-        canvas.DrawText(L"frame", 0, 0, 48, 32, 10, kBlack, false, 0, true);
+        canvas.DrawText(L"frame", {0, 0, 48, 32}, TextStyle{.size = 10, .color = kBlack});
         DrawIcon(canvas, IconCheck, 30, 10, 14, kBlack);
         return true;
     };

@@ -21,7 +21,7 @@ struct Expected {
     const wchar_t* text;
     float x, y, w, h;
     int32_t action;
-    int32_t kind;
+    ControlKind kind;
 };
 
 class ControlsTest : public ::testing::Test {
@@ -29,15 +29,14 @@ protected:
     void SetUp() override {
         Ui() = UiState{};
         LumUI_LoadLanguage(nullptr, L"english");
-        SetDialogProcessRecordsForTesting(nullptr);
     }
-    void TearDown() override { SetDialogProcessRecordsForTesting(nullptr); }
 
-    static std::vector<ControlRecord> Build(int32_t page, int32_t dialog = DialogNone) {
+    static std::vector<ControlRecord> Build(int32_t page, int32_t dialog = DialogNone, size_t processes = 0) {
         Ui().page = page;
         Ui().dialog = dialog;
-        BuildControls();
-        return Ui().controls;
+        ControlList list = BuildControlList(Ui(), dialog, true, processes);
+        Ui().legal = list.legal;
+        return list.records;
     }
 };
 
@@ -62,14 +61,14 @@ void ExpectList(const std::vector<ControlRecord>& actual, const std::vector<Expe
 }  // namespace
 
 TEST_F(ControlsTest, EveryPageAndDialogMatchesItsTable) {
-    const float details = MeasureTextKey(L"ErrorDetails", 12);
-    const float website = MeasureTextKey(L"Website", 12);
-    const float uninstall = MeasureTextKey(L"UninstallLink", 12);
+    const float details = MeasureTextKey(Ui(), L"ErrorDetails", 12);
+    const float website = MeasureTextKey(Ui(), L"Website", 12);
+    const float uninstall = MeasureTextKey(Ui(), L"UninstallLink", 12);
     ASSERT_GT(details, 4.0f) << "the text was measured";
     float legal[4];
     float legalSum = 0;
     const wchar_t* legalKeys[4] = {L"LegalIntro", L"Terms", L"And", L"Privacy"};
-    for (int i = 0; i < 4; ++i) legalSum += legal[i] = MeasureTextKey(legalKeys[i], 12);
+    for (int i = 0; i < 4; ++i) legalSum += legal[i] = MeasureTextKey(Ui(), legalKeys[i], 12);
     ASSERT_LE(legalSum, 656.0f) << "the English legal line fits at size 12";
     const float x0 = (720 - legalSum) / 2;  // centred
 
@@ -155,8 +154,8 @@ TEST_F(ControlsTest, LegalLineWiderThan656IsShrunkAndCentredAgain) {
         L"By installing this software you confirm that you have read, understood and accepted the";
     Ui().texts[L"Terms"] = L"Terms of use of the Lumora screen capture service";
     Ui().texts[L"Privacy"] = L"Privacy policy of the Lumora screen capture service";
-    const float wide = MeasureTextKey(L"LegalIntro", 12) + MeasureTextKey(L"Terms", 12) +
-                       MeasureTextKey(L"And", 12) + MeasureTextKey(L"Privacy", 12);
+    const float wide = MeasureTextKey(Ui(), L"LegalIntro", 12) + MeasureTextKey(Ui(), L"Terms", 12) +
+                       MeasureTextKey(Ui(), L"And", 12) + MeasureTextKey(Ui(), L"Privacy", 12);
     ASSERT_GT(wide, 656.0f);
 
     const auto list = Build(PageWelcome);
@@ -164,7 +163,7 @@ TEST_F(ControlsTest, LegalLineWiderThan656IsShrunkAndCentredAgain) {
     EXPECT_NEAR(legal.fontSize, 12.0f * 640.0f / wide, 1e-4);
     float sum = 0;
     for (float w : legal.widths) sum += w;
-    EXPECT_FLOAT_EQ(legal.widths[1], MeasureTextKey(L"Terms", legal.fontSize)) << "re-measured at the new size";
+    EXPECT_FLOAT_EQ(legal.widths[1], MeasureTextKey(Ui(), L"Terms", legal.fontSize)) << "re-measured at the new size";
     EXPECT_NEAR(sum, 640.0f, 16.0f);
     EXPECT_FLOAT_EQ(legal.x0, (720 - sum) / 2);
     EXPECT_FLOAT_EQ(list[5].left, legal.x0 + legal.widths[0]);
@@ -250,11 +249,8 @@ TEST_F(ControlsTest, ProcessListRowsAndLinksFollowPageAndRecordCount) {
         EXPECT_EQ(rows.hasPrev, c.prev);
         EXPECT_EQ(rows.hasNext, c.next);
 
-        std::vector<ProcessRecord> records(c.count);
-        for (size_t i = 0; i < c.count; ++i) records[i].processId = static_cast<uint32_t>(100 + i);
-        SetDialogProcessRecordsForTesting(&records);
         Ui().processListPage = c.page;
-        const auto list = Build(PageExisting, DialogCloseFailed);
+        const auto list = Build(PageExisting, DialogCloseFailed, c.count);
         ASSERT_EQ(list.size(), 2u + c.prev + c.next);
         if (c.prev) ExpectRecord(list[2], prev);
         if (c.next) ExpectRecord(list.back(), next);
@@ -266,7 +262,7 @@ TEST_F(ControlsTest, ProcessListRowsAndLinksFollowPageAndRecordCount) {
 }
 
 TEST(ControlRules, TrailingArrowOnlyOnForwardPrimaryButtons) {
-    const auto arrow = [](int32_t kind, int32_t action, int32_t page, int32_t dialog = DialogNone) {
+    const auto arrow = [](ControlKind kind, int32_t action, int32_t page, int32_t dialog = DialogNone) {
         ControlRecord record;
         record.kind = kind;
         record.action = action;
@@ -294,17 +290,10 @@ TEST(ProgressRules, PercentRoundsHalfAwayFromZero) {
 
 }
 
-TEST(ProgressRules, DumpModeShowsPositionOverTotalWithoutGlide) {
-    Ui() = UiState{};
-    LayoutDumpMode() = true;
+TEST(ProgressRules, RestingBarShowsPositionOverTotal) {
     const std::tuple<int32_t, int32_t, float> cases[] = {{1, 3, 1.0f / 3}, {150, 100, 1.0f}, {-5, 100, 0.0f},
                                                          {50, 0, 0.0f}};
     for (const auto& [position, maximum, value] : cases) {
-        Ui().progressPosition = position;
-        Ui().progressMaximum = maximum;
-        EXPECT_FLOAT_EQ(ProgressBarValue(), value) << position << " of " << maximum;
+        EXPECT_FLOAT_EQ(ProgressFraction(position, maximum), value) << position << " of " << maximum;
     }
-    LayoutDumpMode() = false;
-    Ui().displayedProgress.Set(0.25f);
-    EXPECT_FLOAT_EQ(ProgressBarValue(), 0.25f) << "outside dump mode the eased value is shown";
 }

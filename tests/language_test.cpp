@@ -96,7 +96,7 @@ const std::vector<std::wstring> kKeys = TableKeys();
 // Every key's text in the linked copy must equal the table's text of a language.
 void ExpectShowsLanguage(const std::wstring& language) {
     for (const auto& key : kKeys) {
-        EXPECT_EQ(lum::TextLookup(key), TableText(language, key)) << "key " << lumtest::Utf8(key);
+        EXPECT_EQ(lum::Ui().Text(key), TableText(language, key)) << "key " << lumtest::Utf8(key);
     }
 }
 
@@ -106,7 +106,7 @@ void ExpectShowsLanguage(const std::wstring& language) {
 TEST(TextLookupBeforeLoad, KeyLooksUpAsItself) {
     ASSERT_TRUE(lum::Ui().texts.empty()) << "this test must run before any other test of the program";
     EXPECT_EQ(lum::Ui().language, L"english");
-    EXPECT_EQ(lum::TextLookup(L"SetupTitle"), L"SetupTitle");
+    EXPECT_EQ(lum::Ui().Text(L"SetupTitle"), L"SetupTitle");
 }
 
 // ---- The table ------------------------------------------------------------
@@ -211,8 +211,8 @@ TEST_F(LoadLanguageTest, IdSelectsTextsAndScript) {
         EXPECT_EQ(lum::Ui().language, c.stored);
         EXPECT_EQ(lum::Ui().texts.size(), 134u);
         ExpectShowsLanguage(c.shown);
-        EXPECT_EQ(lum::IsChineseLanguage(), c.chinese);
-        EXPECT_EQ(lum::IsCjkLanguage(), c.cjk);
+        EXPECT_EQ(lum::IsChineseLanguage(lum::Ui().language), c.chinese);
+        EXPECT_EQ(lum::IsCjkLanguage(lum::Ui().language), c.cjk);
     }
 }
 
@@ -220,12 +220,12 @@ TEST_F(LoadLanguageTest, SetTextLastsUntilTheNextLoad) {
     LumUI_LoadLanguage(nullptr, L"french");
     LumUI_SetText(L"SetupTitle", L"Bienvenue chez nous");
     LumUI_SetText(L"ScriptOwnKey", L"script text");
-    EXPECT_EQ(lum::TextLookup(L"SetupTitle"), L"Bienvenue chez nous");
-    EXPECT_EQ(lum::TextLookup(L"ScriptOwnKey"), L"script text");
+    EXPECT_EQ(lum::Ui().Text(L"SetupTitle"), L"Bienvenue chez nous");
+    EXPECT_EQ(lum::Ui().Text(L"ScriptOwnKey"), L"script text");
 
     LumUI_LoadLanguage(nullptr, L"french");
-    EXPECT_EQ(lum::TextLookup(L"SetupTitle"), TableText(L"french", L"SetupTitle"));
-    EXPECT_EQ(lum::TextLookup(L"ScriptOwnKey"), L"ScriptOwnKey") << "the map starts again from the table";
+    EXPECT_EQ(lum::Ui().Text(L"SetupTitle"), TableText(L"french", L"SetupTitle"));
+    EXPECT_EQ(lum::Ui().Text(L"ScriptOwnKey"), L"ScriptOwnKey") << "the map starts again from the table";
 }
 
 TEST_F(LoadLanguageTest, OverrideFileChangesOnlyTheKeysItSets) {
@@ -237,15 +237,15 @@ TEST_F(LoadLanguageTest, OverrideFileChangesOnlyTheKeysItSets) {
                              title + L"\r\nNoSuchKey=ignored\r\nBack=\r\n  finish  =  \"  Fertig  \"  \r\nBrowse\r\n" +
                              L"Website=" + std::wstring(6000, L'w') + L"\r\n");
     LumUI_LoadLanguage(ini.c_str(), L"german");
-    EXPECT_EQ(lum::TextLookup(L"SetupTitle"), title);
-    EXPECT_EQ(lum::TextLookup(L"Back"), L"") << "an empty value is a value";
-    EXPECT_EQ(lum::TextLookup(L"Finish"), L"  Fertig  ") << "names ignore case; quotes keep the blanks inside";
-    EXPECT_EQ(lum::TextLookup(L"Website"), std::wstring(4095, L'w')) << "a value is cut at 4095 characters";
-    EXPECT_EQ(lum::TextLookup(L"NoSuchKey"), L"NoSuchKey") << "a file adds no keys";
+    EXPECT_EQ(lum::Ui().Text(L"SetupTitle"), title);
+    EXPECT_EQ(lum::Ui().Text(L"Back"), L"") << "an empty value is a value";
+    EXPECT_EQ(lum::Ui().Text(L"Finish"), L"  Fertig  ") << "names ignore case; quotes keep the blanks inside";
+    EXPECT_EQ(lum::Ui().Text(L"Website"), std::wstring(4095, L'w')) << "a value is cut at 4095 characters";
+    EXPECT_EQ(lum::Ui().Text(L"NoSuchKey"), L"NoSuchKey") << "a file adds no keys";
     EXPECT_EQ(lum::Ui().texts.size(), 134u);
     for (const auto& key : kKeys) {
         if (key == L"SetupTitle" || key == L"Back" || key == L"Finish" || key == L"Website") continue;
-        EXPECT_EQ(lum::TextLookup(key), TableText(L"german", key)) << lumtest::Utf8(key);
+        EXPECT_EQ(lum::Ui().Text(key), TableText(L"german", key)) << lumtest::Utf8(key);
     }
     // The section is the language argument, even an unknown one; no language reads [english].
     const std::pair<const wchar_t*, std::wstring> sections[] = {{L"klingon", L"Qapla'"},
@@ -254,7 +254,7 @@ TEST_F(LoadLanguageTest, OverrideFileChangesOnlyTheKeysItSets) {
                                                                 {L"spanish", TableText(L"spanish", L"Finish")}};
     for (const auto& [language, finish] : sections) {
         LumUI_LoadLanguage(ini.c_str(), language);
-        EXPECT_EQ(lum::TextLookup(L"Finish"), finish) << lumtest::Utf8(language ? language : L"(null)");
+        EXPECT_EQ(lum::Ui().Text(L"Finish"), finish) << lumtest::Utf8(language ? language : L"(null)");
     }
 }
 
@@ -298,8 +298,8 @@ TEST_F(LoadLanguageTest, TemplateReadsBackUnchangedAndEditedLinesOverride) {
     ASSERT_NE(at, std::wstring::npos);
     WriteUnicodeIni(ini, text.replace(at, line.size(), L"\r\nFinish=완료했습니다!\r\n"));
     LumUI_LoadLanguage(ini.c_str(), L"korean");
-    EXPECT_EQ(lum::TextLookup(L"Finish"), L"완료했습니다!");
-    EXPECT_EQ(lum::TextLookup(L"ClearBody"), TableText(L"korean", L"ClearBody")) << "two-line texts stay whole";
+    EXPECT_EQ(lum::Ui().Text(L"Finish"), L"완료했습니다!");
+    EXPECT_EQ(lum::Ui().Text(L"ClearBody"), TableText(L"korean", L"ClearBody")) << "two-line texts stay whole";
 }
 
 TEST_F(LoadLanguageTest, AttachedUiRebuildsItsControls) {

@@ -7,6 +7,7 @@
 
 #include "draw/canvas.h"
 #include "draw/icons.h"
+#include "draw/path_geometry.h"
 #include "draw/scenes.h"
 #include "host/ui_state.h"
 #include "pages/scene_text.h"
@@ -131,7 +132,7 @@ TEST(SceneText, CaptureNoteBoxFollowsTheLanguageKind) {
     const SceneTextBox cleanup = SceneTextLayout(TextItem(L"已完成清理", 180, 36, 14), false);
     EXPECT_FLOAT_EQ(cleanup.x, 10.0f);
     EXPECT_FLOAT_EQ(cleanup.width, 160.0f);
-    EXPECT_EQ(cleanup.align, AlignCentre);
+    EXPECT_EQ(cleanup.align, TextAlign::Centre);
 }
 
 // 32-bit DIB pixels are 0x00RRGGBB (alpha ignored by the target).
@@ -167,30 +168,28 @@ TEST(SceneDrawing, WelcomeShowsTheGridCardAndTheSelection) {
 TEST(SceneDrawing, TextItemsFitTheirBoxesInEveryLanguage) {
     FrameBitmap frame;
     ASSERT_TRUE(frame.Ensure(64, 64));
-    LayoutDumpMode() = true;
     for (const wchar_t* language : {L"english", L"chinesesimplified", L"chinesetraditional", L"japanese", L"korean",
                                     L"french", L"german", L"spanish", L"portuguese"}) {
-        Ui().language = language;
-        Ui().texts = BuildTextMap(language);
-        OverflowList().clear();
+        ScreenModel model;
+        model.language = language;
+        model.texts = BuildTextMap(language);
+        const SceneTexts texts(model);
+        std::vector<std::wstring> overflows;
         {
             Canvas canvas;
+            canvas.CollectOverflows(&overflows);
             ASSERT_TRUE(canvas.Begin(frame, 1.0f));
             for (Scene scene : kAllScenes) {
                 const SceneTable table = GetScene(scene);
                 for (size_t i = 0; i < table.count; ++i) {
-                    if (table.items[i].kind == ItemText) DrawSceneText(canvas, table.items[i]);
+                    if (table.items[i].kind == ItemText) texts.DrawSceneText(canvas, table.items[i]);
                 }
             }
         }
         std::wstring overflowing;
-        for (const std::wstring& text : OverflowList()) overflowing += text + L" | ";
-        EXPECT_TRUE(OverflowList().empty()) << lumtest::Utf8(language) << ": " << lumtest::Utf8(overflowing.c_str());
+        for (const std::wstring& text : overflows) overflowing += text + L" | ";
+        EXPECT_TRUE(overflows.empty()) << lumtest::Utf8(language) << ": " << lumtest::Utf8(overflowing.c_str());
     }
-    Ui().language = L"english";
-    Ui().texts = BuildTextMap(L"english");
-    OverflowList().clear();
-    LayoutDumpMode() = false;
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "base/scoped_win.h"
 #include "host/ui_state.h"
 #include "shutdown/canonical_path.h"
+#include "host/frames.h"
 #include "shutdown/close_interface.h"
 #include "base/error_text.h"
 #include "shutdown/process_group.h"
@@ -631,15 +632,15 @@ TEST_F(ReportTextTest, RecordsWithStatusErrorsAndPathsBetweenLineBreaks) {
         {40, L"helper", L"", ProcessState::CloseFailed, 5},
         {41, L"tool.exe", L"C:\\Other\\tool.exe", ProcessState::Running, 4294967295u},
     };
-    EXPECT_EQ(lum::ProcessStatusText(records[0]), L"Running");
-    EXPECT_EQ(lum::BuildProcessReport(records, 0),
+    EXPECT_EQ(lum::ProcessStatusText(records[0], lum::ReportTextsOf(lum::Ui())), L"Running");
+    EXPECT_EQ(lum::BuildProcessReport(records, 0, lum::ReportTextsOf(lum::Ui())),
               L"Lumora.exe (PID 12) \u2014 Running\r\nC:\\Apps\\Lumora\\Lumora.exe\r\n"
               L"helper (PID 40) \u2014 Could not close \u00B7 Error 5\r\n"
               L"tool.exe (PID 41) \u2014 Running \u00B7 Error 4294967295\r\nC:\\Other\\tool.exe");
-    EXPECT_EQ(lum::BuildProcessReport({}, 0), L"No related processes found.");
-    EXPECT_EQ(lum::BuildProcessReport({}, 1168), L"Unable to check processes. Error 1168");
+    EXPECT_EQ(lum::BuildProcessReport({}, 0, lum::ReportTextsOf(lum::Ui())), L"No related processes found.");
+    EXPECT_EQ(lum::BuildProcessReport({}, 1168, lum::ReportTextsOf(lum::Ui())), L"Unable to check processes. Error 1168");
     lum::Ui().texts.clear();
-    EXPECT_EQ(lum::BuildProcessReport({}, 0), L"ProcessNone");
+    EXPECT_EQ(lum::BuildProcessReport({}, 0, lum::ReportTextsOf(lum::Ui())), L"ProcessNone");
 }
 
 // The test program's own copy of the close export, with its process calls replaced: an
@@ -662,7 +663,7 @@ TEST_F(ReportTextTest, AShutdownThatThrowsReportsError31) {
     }
     EXPECT_EQ(last, L"Shutdown worker threw an exception; error=" + lum::FormatErrorText(31));
     EXPECT_TRUE(lum::ReportRecords().empty());
-    EXPECT_EQ(lum::BuildProcessReport(), L"Unable to check processes. Error 31");
+    EXPECT_EQ(lum::BuildProcessReport(lum::ReportTextsOf(lum::Ui())), L"Unable to check processes. Error 31");
     lum::ReleaseProcessShutdown();
     lum::CloseInterfaceProcessApi() = saved;
 }

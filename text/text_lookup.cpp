@@ -2,11 +2,6 @@
 
 namespace lum {
 
-const std::wstring& TextLookup(const TextMap& texts, const std::wstring& key) {
-    const auto found = texts.find(key);
-    return found != texts.end() ? found->second : key;
-}
-
 std::wstring TextLookup(const TextMap& texts, std::wstring_view key) {
     const auto found = texts.find(key);
     return found != texts.end() ? found->second : std::wstring(key);

@@ -12,7 +12,6 @@ namespace lum {
 using TextMap = std::map<std::wstring, std::wstring, std::less<>>;
 
 // The key's text in the map, or the key itself when the map has none.
-const std::wstring& TextLookup(const TextMap& texts, const std::wstring& key);
 std::wstring TextLookup(const TextMap& texts, std::wstring_view key);
 // The language id is exactly "chinesesimplified" or "chinesetraditional".
 bool IsChineseLanguage(std::wstring_view language);

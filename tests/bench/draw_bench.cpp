@@ -82,12 +82,12 @@ void BenchText(float scale) {
         Canvas canvas;
         if (!canvas.Begin(frame, scale)) return -1.0;
         canvas.Clear(0xFFFFFFFF);
-        canvas.DrawText(heading, 10, 10, 380, 54, 28, 0xFF172B45, false, AlignLeading, true);  // warm the key
+        canvas.DrawText(heading, {10, 10, 380, 54}, TextStyle{.size = 28, .color = 0xFF172B45});  // warm the key
         canvas.target()->Flush();
         const double start = NowMs();
         for (int i = 0; i < kCalls; ++i) {
             if (miss) ClearTextCaches();
-            canvas.DrawText(heading, 10, 10, 380, 54, 28, 0xFF172B45, false, AlignLeading, true);
+            canvas.DrawText(heading, {10, 10, 380, 54}, TextStyle{.size = 28, .color = 0xFF172B45});
         }
         canvas.target()->Flush();
         return (NowMs() - start) / kCalls;
@@ -95,7 +95,7 @@ void BenchText(float scale) {
     const double hit = timeCalls(false);
     const double miss = timeCalls(true);
     std::vector<float> sizes;
-    BuildTextLayout(heading, 380, 54, 28, false, AlignLeading, true, &sizes);
+    BuildTextLayout(heading, 380, 54, TextStyle{.size = 28, .color = 0}, &sizes);
     std::printf("DrawText %gx: cache hit %.3f ms, miss %.3f ms (the miss makes %zu layouts for the fit)\n", scale,
                 hit, miss, sizes.size());
 }

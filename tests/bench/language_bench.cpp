@@ -10,6 +10,7 @@
 #include "text/language.h"
 #include "text/override_template.h"
 #include "text/text_lookup.h"
+#include "host/ui_state.h"
 
 namespace {
 
@@ -46,6 +47,6 @@ int main() {
             [&] { LumUI_LoadLanguage((dir / L"missing.ini").c_str(), L"japanese"); });
     Measure("LumUI_LoadLanguage(empty section file)", 50, [&] { LumUI_LoadLanguage(one.c_str(), L"japanese"); });
     Measure("LumUI_LoadLanguage(full template, 134 keys)", 50, [&] { LumUI_LoadLanguage(full.c_str(), L"japanese"); });
-    Measure("TextLookup(SetupTitle)", 100000, [] { (void)lum::TextLookup(L"SetupTitle"); });
+    Measure("TextLookup(SetupTitle)", 100000, [] { (void)lum::Ui().Text(L"SetupTitle"); });
     return 0;
 }

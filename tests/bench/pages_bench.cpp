@@ -14,6 +14,7 @@
 #include "base/value_animation.h"
 #include "pages/controls.h"
 #include "pages/draw_page.h"
+#include "pages/offline_render.h"
 
 using namespace lum;
 
@@ -21,11 +22,11 @@ namespace {
 
 constexpr int kWarmFrames = 10;
 
-double FrameMs(FrameBitmap& frame, float scale) {
+double FrameMs(FrameBitmap& frame, const PageFrame& page, float scale) {
     const double start = NowMs();
     Canvas canvas;
     if (!canvas.Begin(frame, scale)) return -1.0;
-    DrawPage(canvas, true);
+    DrawPage(canvas, page);
     canvas.End();
     return NowMs() - start;
 }
@@ -48,11 +49,11 @@ int main() {
         }
         for (int32_t page = 0; page <= kLastPage; ++page) {
             Ui().page = page;
-            BuildControls();
+            const PageFrame resting = RestingFrame(Ui(), {});
             ReleaseDrawingResources();  // empties the render-target pool and the text caches
-            const double cold = FrameMs(frame, scale);
+            const double cold = FrameMs(frame, resting, scale);
             double warm = 0;
-            for (int i = 0; i < kWarmFrames; ++i) warm += FrameMs(frame, scale);
+            for (int i = 0; i < kWarmFrames; ++i) warm += FrameMs(frame, resting, scale);
             std::printf("%-6g %-6d %10.2f %10.2f\n", scale, page, cold, warm / kWarmFrames);
         }
     }
