@@ -32,7 +32,10 @@ Factories& SharedFactories() {
 struct TargetPool {
     ComPtr<ID2D1DCRenderTarget> target;
     ComPtr<ID2D1SolidColorBrush> brush;
+    uint64_t generation = 0;
 };
+
+DrawingCounts g_counts;
 TargetPool& Pool() {
     static TargetPool& pool = *new TargetPool;
     return pool;
@@ -91,6 +94,10 @@ void ReleaseDrawingObjectsAtUnload() {
     f.d2d.Reset();
 }
 
+DrawingCounts CountsSoFar() { return g_counts; }
+void CountTextLayout() { ++g_counts.textLayouts; }
+void CountPathGeometry() { ++g_counts.pathGeometries; }
+
 Argb LerpColor(Argb a, Argb b, float t) {
     // NaN compares false both ways; treat it as the start colour.
     if (!(t > 0.0f)) t = 0.0f;
@@ -139,6 +146,7 @@ bool Canvas::Begin(HDC dc, const RECT& pixelRect, float scale) {
     TargetPool& pool = Pool();
     target_ = std::move(pool.target);
     brush_ = std::move(pool.brush);
+    generation_ = pool.generation;
     pool.target.Reset();
     pool.brush.Reset();
 
@@ -152,6 +160,7 @@ bool Canvas::Begin(HDC dc, const RECT& pixelRect, float scale) {
             ReleaseTarget();
             return false;
         }
+        generation_ = ++g_counts.renderTargets;
     }
     if (!Succeeded(target_->BindDC(dc, &pixelRect), "ID2D1DCRenderTarget::BindDC")) {
         ReleaseTarget();
@@ -183,6 +192,17 @@ bool Canvas::Begin(const FrameBitmap& frame, float scale) {
     return Begin(frame.dc(), whole, scale);
 }
 
+bool Canvas::BeginPart(const FrameBitmap& frame, float scale, const RECT& part) {
+    const RECT whole{0, 0, frame.width(), frame.height()};
+    RECT clipped{};
+    if (!frame.dc() || !::IntersectRect(&clipped, &part, &whole)) return false;
+    if (!Begin(frame.dc(), clipped, scale)) return false;
+    target_->SetTransform(D2D1::Matrix3x2F::Scale(scale_, scale_) *
+                          D2D1::Matrix3x2F::Translation(static_cast<float>(-clipped.left),
+                                                        static_cast<float>(-clipped.top)));
+    return true;
+}
+
 void Canvas::End() {
     if (!drawing_) {
         ReleaseTarget();
@@ -194,6 +214,7 @@ void Canvas::End() {
     if (ended && !pool.target) {
         pool.target = std::move(target_);
         pool.brush = std::move(brush_);
+        pool.generation = generation_;
     }
     // A lost or failed target (or one the pool has no room for) is dropped;
     // the next Begin creates a fresh one.

@@ -54,6 +54,17 @@ void ReleaseDrawingResources();
 // unloaded with FreeLibrary, never while the process is terminating.
 void ReleaseDrawingObjectsAtUnload();
 
+// What the drawing layer has created since the library was loaded: a warm
+// frame creates none of these (the benchmarks read them).
+struct DrawingCounts {
+    uint64_t textLayouts = 0;
+    uint64_t pathGeometries = 0;
+    uint64_t renderTargets = 0;
+};
+DrawingCounts CountsSoFar();
+void CountTextLayout();
+void CountPathGeometry();
+
 // Blends a to b by t (clamped to 0..1), per byte, rounding half away from zero.
 Argb LerpColor(Argb a, Argb b, float t);
 
@@ -117,11 +128,17 @@ public:
     bool Begin(HDC dc, const RECT& pixelRect, float scale);
     // Binds to the whole bitmap.
     bool Begin(const FrameBitmap& frame, float scale);
+    // Binds to one rectangle of the bitmap (pixels) and draws in the bitmap's
+    // layout units: only that part of the picture is painted again.
+    bool BeginPart(const FrameBitmap& frame, float scale, const RECT& part);
     void End();
     bool active() const { return drawing_; }
 
     float scale() const { return scale_; }
     ID2D1RenderTarget* target() const { return target_.Get(); }
+    // Changes whenever the canvas draws with a render target other than the
+    // last one: resources made by a target are valid while this stays the same.
+    uint64_t TargetGeneration() const { return generation_; }
     ID2D1SolidColorBrush* brush() const { return brush_.Get(); }
 
     void Clear(Argb color);
@@ -149,6 +166,7 @@ private:
     Argb brushColor_ = 0;
     bool brushColorKnown_ = false;
     std::vector<std::wstring>* overflows_ = nullptr;
+    uint64_t generation_ = 0;
 };
 
 }  // namespace lum

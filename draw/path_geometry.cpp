@@ -128,6 +128,7 @@ ID2D1PathGeometry* GetPathGeometry(const wchar_t* pathData) {
     if (!EnsureFactories()) return nullptr;
 
     ComPtr<ID2D1PathGeometry> geometry;
+    CountPathGeometry();
     if (!Succeeded(D2DFactory()->CreatePathGeometry(geometry.GetAddressOf()), "ID2D1Factory::CreatePathGeometry")) {
         return nullptr;
     }

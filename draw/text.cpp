@@ -114,6 +114,7 @@ ComPtr<IDWriteTextLayout> BuildTextLayout(const std::wstring& text, float width,
         format->SetWordWrapping(DWRITE_WORD_WRAPPING_WRAP);
 
         ComPtr<IDWriteTextLayout> layout;
+        CountTextLayout();
         if (!Succeeded(factory->CreateTextLayout(text.c_str(), static_cast<UINT32>(text.size()), format.Get(),
                                                  width, height, layout.GetAddressOf()),
                        "IDWriteFactory::CreateTextLayout")) {
@@ -199,6 +200,7 @@ float MeasureText(const std::wstring& text, float fontSize) {
     }
     ComPtr<IDWriteTextLayout> layout;
     DWRITE_TEXT_METRICS metrics{};
+    CountTextLayout();
     if (!Succeeded(factory->CreateTextLayout(text.c_str(), static_cast<UINT32>(text.size()), format.Get(),
                                              kMeasureMaxWidth, kMeasureMaxHeight, layout.GetAddressOf()),
                    "IDWriteFactory::CreateTextLayout") ||

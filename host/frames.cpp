@@ -20,17 +20,12 @@ std::vector<ProcessRow> ReportRows(const ScreenModel& model) {
     return rows;
 }
 
-namespace {
-
-// What every frame of a model shows of the close interface.
-void AddCloseInterface(PageFrame& frame, const ScreenModel& model) {
+void FillCloseInterface(PageFrame& frame, const ScreenModel& model) {
     frame.closingPhase = ClosingPhase();
     if (model.dialog != DialogCloseFailed) return;
     frame.processes = ReportRows(model);
     if (frame.processes.empty()) frame.processReport = BuildProcessReport(ReportTextsOf(model));
 }
-
-}  // namespace
 
 PageFrame WindowFrame(const UiState& ui, double now, bool drawControls, bool capture) {
     PageFrame frame(ui);
@@ -42,7 +37,7 @@ PageFrame WindowFrame(const UiState& ui, double now, bool drawControls, bool cap
     frame.pathInEdit = editShown && !capture;
     frame.progress = ui.displayedProgress.ValueAt(now);
     frame.busyOffset = BusyBarOffset(now);
-    AddCloseInterface(frame, ui);
+    FillCloseInterface(frame, ui);
     return frame;
 }
 
@@ -51,7 +46,7 @@ int32_t RenderScenario(const wchar_t* pngPath, int32_t scenario, int32_t dpi) {
     const ScreenModel model = ScenarioModel(Ui(), scenario);
     PageFrame frame =
         RestingFrame(model, model.dialog == DialogCloseFailed ? ReportRows(model) : std::vector<ProcessRow>{});
-    AddCloseInterface(frame, model);
+    FillCloseInterface(frame, model);
     return RenderFrameToPng(frame, pngPath, dpi);
 }
 

@@ -17,6 +17,10 @@ ReportTexts ReportTextsOf(const ScreenModel& model);
 // The process report as rows of the close-failed dialog.
 std::vector<ProcessRow> ReportRows(const ScreenModel& model);
 
+// What a frame of the model shows of the close interface: the closing phase,
+// and the close-failed dialog's rows or report text.
+void FillCloseInterface(PageFrame& frame, const ScreenModel& model);
+
 // The window's frame at clock time `now`: the control list and each
 // control's animations sampled, the progress glide and the busy bar where
 // they stand. `capture` is set for the frames of a cross-fade, which show the

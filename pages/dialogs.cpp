@@ -118,7 +118,11 @@ void DrawProcessList(Canvas& canvas, const PageFrame& frame) {
     }
 }
 
-void DrawDialog(Canvas& canvas, const PageFrame& frame) {
+namespace {
+
+// Everything of a dialog that stays put while it is shown: the page under the
+// dim layer, the card, its texts and its panels.
+void DrawDialogStill(Canvas& canvas, const PageFrame& frame, const DialogCard* known) {
     const ScreenModel& ui = frame.model;
 
     // The page stays visible beneath the dim layer, buttons included, though
@@ -131,8 +135,8 @@ void DrawDialog(Canvas& canvas, const PageFrame& frame) {
     }
     canvas.FillRect(0, 0, 720, 480, kDimLayer);
 
-    DialogCard card;
-    if (!DialogCardOf(ui.dialog, &card)) return;
+    if (!known) return;
+    const DialogCard& card = *known;
     const float top = card.top;
     canvas.SoftShadow(kCardLeft, top + 5, kCardWidth, card.height, 24, 0.16f);
     canvas.RoundRect(kCardLeft, top, kCardWidth, card.height, kPageBackground, 6, 0, 0);
@@ -157,7 +161,6 @@ void DrawDialog(Canvas& canvas, const PageFrame& frame) {
         DrawApplicationCard(canvas, frame, L"ClosingBusy");
         DrawTextKey(canvas, frame, ClosingPhaseKey(frame.closingPhase), {148, 283, 424, 24},
                     TextStyle{.size = 12, .color = kGrey});
-        DrawClosingBar(canvas, frame);
         break;
     case DialogCloseFailed:
         DrawTextKey(canvas, frame, card.bodyKey, {148, top + 67, 424, 64}, TextStyle{.size = 13, .color = kGrey});
@@ -166,8 +169,20 @@ void DrawDialog(Canvas& canvas, const PageFrame& frame) {
     default:
         break;
     }
+}
 
-    if (frame.drawControls) {
+}  // namespace
+
+void DrawDialog(Canvas& canvas, const PageFrame& frame, LayerPass& pass) {
+    const ScreenModel& ui = frame.model;
+    DialogCard card;
+    const bool known = DialogCardOf(ui.dialog, &card);
+    if (pass.Paints(false)) {
+        DrawDialogStill(canvas, frame, known ? &card : nullptr);
+    }
+    if (!known) return;
+    if (ui.dialog == DialogClosing && pass.Paints(true)) DrawClosingBar(canvas, frame);
+    if (frame.drawControls && !frame.controls.empty() && pass.Paints(true)) {
         for (size_t i = 0; i < frame.controls.size(); ++i) {
             DrawControl(canvas, frame, frame.controls[i], frame.looks[i]);
         }

@@ -27,7 +27,7 @@ bool DialogCardOf(int32_t dialog, DialogCard* card);
 
 // Paints everything from the dimmed page to the dialog's buttons; the
 // dialog's own buttons only with drawControls (on screen they paint themselves).
-void DrawDialog(Canvas& canvas, const PageFrame& frame);
+void DrawDialog(Canvas& canvas, const PageFrame& frame, LayerPass& pass);
 // The list panel of the close-failed dialog.
 void DrawProcessList(Canvas& canvas, const PageFrame& frame);
 // Partial repaint of the closing dialog: the busy track and bar only.

@@ -151,8 +151,14 @@ void DrawFailed(Canvas& canvas, const PageFrame& frame, bool uninstall) {
     FooterDivider(canvas);
 }
 
-void DrawPageContent(Canvas& canvas, const PageFrame& frame) {
-    switch (frame.model.page) {
+void DrawPageContent(Canvas& canvas, const PageFrame& frame, LayerPass& pass) {
+    const int32_t page = frame.model.page;
+    if (page == PageInstalling || page == PageUninstalling) {
+        DrawProgressPage(canvas, frame, page == PageUninstalling, pass);
+        return;
+    }
+    if (!pass.Paints(false)) return;
+    switch (page) {
     case PageWelcome:
         DrawWelcome(canvas, frame);
         break;
@@ -161,12 +167,6 @@ void DrawPageContent(Canvas& canvas, const PageFrame& frame) {
         break;
     case PageOptionsPathError:
         DrawOptions(canvas, frame, true);
-        break;
-    case PageInstalling:
-        DrawProgressPage(canvas, frame, false);
-        break;
-    case PageUninstalling:
-        DrawProgressPage(canvas, frame, true);
         break;
     case PageInstalled:
         DrawInstalled(canvas, frame);
@@ -198,6 +198,47 @@ void DrawMenuPanel(Canvas& canvas, float x, float y, float w, float h, float sha
 
 }  // namespace
 
+bool FrameCache::SameStill(StillInputs& inputs, const PageFrame& frame, float scale) {
+    if (frame.model.dialog == DialogNone) {
+        // The page's bar moves: its values are no part of the still picture.
+        inputs.model.progressPosition = frame.model.progressPosition;
+        inputs.model.progressMaximum = frame.model.progressMaximum;
+        inputs.model.progressText = frame.model.progressText;
+        inputs.progress = frame.progress;
+    }
+    return inputs.model == frame.model && inputs.legal == frame.legal && inputs.pathInEdit == frame.pathInEdit &&
+           inputs.drawControls == frame.drawControls && inputs.progress == frame.progress &&
+           inputs.closingPhase == frame.closingPhase && inputs.processes == frame.processes &&
+           inputs.processReport == frame.processReport && inputs.scale == scale;
+}
+
+bool FrameCache::Paint(FrameBitmap& bitmap, float scale, const PageFrame& frame) {
+    const int width = bitmap.width();
+    const int height = bitmap.height();
+    if (!inputs_ || !layer_.Holds(width, height) || !SameStill(*inputs_, frame, scale)) {
+        inputs_.reset();
+        if (!layer_.Redraw(width, height, scale, [&](Canvas& canvas) { DrawPage(canvas, frame, PageLayer::Still); })) {
+            return false;
+        }
+        inputs_ = StillInputs{frame.model,        frame.legal,         frame.pathInEdit,
+                              frame.drawControls, frame.progress,      frame.closingPhase,
+                              frame.processes,    frame.processReport, scale};
+    }
+    Canvas canvas;
+    if (!canvas.Begin(bitmap, scale)) return false;
+    if (!layer_.Compose(canvas, width, height)) {
+        DrawPage(canvas, frame, PageLayer::Still);  // no bitmap for this target: draw the still part here
+    }
+    DrawPage(canvas, frame, PageLayer::Moving);
+    canvas.End();
+    return true;
+}
+
+void FrameCache::Release() {
+    layer_.Release();
+    inputs_.reset();
+}
+
 const wchar_t* WindowTitleKey(int32_t page) {
     switch (page) {
     case PageUninstallConfirm:
@@ -215,40 +256,42 @@ void PageHeading(Canvas& canvas, const PageFrame& frame, const wchar_t* titleKey
     DrawTextKey(canvas, frame, bodyKey, {40, y + 50, 640, 20}, TextStyle{.size = 13, .color = kGrey});
 }
 
-void DrawPage(Canvas& canvas, const PageFrame& frame) {
+void DrawPage(Canvas& canvas, const PageFrame& frame, PageLayer layer) {
     const ScreenModel& ui = frame.model;
-    const bool drawControls = frame.drawControls;
-    canvas.Clear(kPageBackground);
+    LayerPass pass(layer);
+    if (pass.Paints(false)) {
+        canvas.Clear(kPageBackground);
+        DrawScene(canvas, SceneLogo, 16, 11, 0.208333f);
+        DrawTextKey(canvas, frame, WindowTitleKey(ui.page), {44, 9, 430, 22}, TextStyle{.size = 12, .color = kGrey});
+    }
 
-    DrawScene(canvas, SceneLogo, 16, 11, 0.208333f);
-    DrawTextKey(canvas, frame, WindowTitleKey(ui.page), {44, 9, 430, 22}, TextStyle{.size = 12, .color = kGrey});
+    DrawPageContent(canvas, frame, pass);
 
-    DrawPageContent(canvas, frame);
-
-    if (ui.dialog == DialogNone && drawControls) {
+    if (ui.dialog == DialogNone && frame.drawControls && pass.Paints(true)) {
         for (size_t i = 0; i < frame.controls.size(); ++i) {
             if (frame.controls[i].kind != KindMenuItem) DrawControl(canvas, frame, frame.controls[i], frame.looks[i]);
         }
     }
 
-    if (ui.languageMenuOpen) {
+    if (ui.languageMenuOpen && pass.Paints(true)) {
         // The shadow sits 4 below the panel, as if lit from above.
         DrawMenuPanel(canvas, 448, 44, 168, 286, 48);
-        if (drawControls) {
+        if (frame.drawControls) {
             for (size_t i = 0; i < frame.controls.size(); ++i) {
-                if (frame.controls[i].kind == KindMenuItem)
+                if (frame.controls[i].kind == KindMenuItem) {
                     DrawControl(canvas, frame, frame.controls[i], frame.looks[i]);
+                }
             }
         }
     }
 
-    if (ui.dialog != DialogNone) DrawDialog(canvas, frame);
+    if (ui.dialog != DialogNone) DrawDialog(canvas, frame, pass);
 
-    if (ui.titleMenuOpen) {
+    if (ui.titleMenuOpen && pass.Paints(true)) {
         const float x = ui.titleMenuLeft;
         const float y = ui.titleMenuTop;
         DrawMenuPanel(canvas, x, y, ui.titleMenuWidth, 48, y + 4);
-        if (drawControls) {
+        if (frame.drawControls) {
             for (size_t i = 0; i < frame.controls.size(); ++i) {
                 if (frame.controls[i].action == ActionSaveLog) {
                     DrawControl(canvas, frame, frame.controls[i], frame.looks[i]);
@@ -257,7 +300,8 @@ void DrawPage(Canvas& canvas, const PageFrame& frame) {
         }
     }
 
-    canvas.RoundRect(0.5f, 0.5f, 719, 479, 0, 4, kWindowBorder, 1);
+    // The border is drawn last, over the corners of the title-bar buttons.
+    if (pass.Paints(true)) canvas.RoundRect(0.5f, 0.5f, 719, 479, 0, 4, kWindowBorder, 1);
 }
 
 }  // namespace lum

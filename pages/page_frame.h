@@ -26,6 +26,7 @@ struct ProcessRow {
     std::wstring name;
     uint32_t processId = 0;
     std::wstring status;  // ProcessStatusText of the record
+    bool operator==(const ProcessRow&) const = default;
 };
 
 // Where the legal line of the welcome page sits (measured with the controls).
@@ -33,6 +34,7 @@ struct LegalLineLayout {
     float fontSize = 12.0f;
     float x0 = 0.0f;
     float widths[4] = {0, 0, 0, 0};  // LegalIntro, Terms, And, Privacy
+    bool operator==(const LegalLineLayout&) const = default;
 };
 
 struct PageFrame {
@@ -56,6 +58,32 @@ struct PageFrame {
 
     explicit PageFrame(const ScreenModel& m) : model(m) {}
     std::wstring Text(std::wstring_view key) const { return model.Text(key); }
+};
+
+// Which part of a frame a drawing pass paints. A frame is drawn as a sequence
+// of steps; its still part is every step before the first one that changes
+// between frames (a control's look, the gliding progress bar, the busy bar),
+// its moving part every step from there on. Painting the still part once and
+// the moving part over it gives exactly the picture of one whole pass.
+enum class PageLayer : uint8_t { Whole, Still, Moving };
+
+class LayerPass {
+public:
+    explicit LayerPass(PageLayer layer) : layer_(layer) {}
+    // Whether the next step is painted in this pass; `moves` marks a step
+    // that changes between frames.
+    bool Paints(bool moves) {
+        moved_ = moved_ || moves;
+        switch (layer_) {
+        case PageLayer::Still: return !moved_;
+        case PageLayer::Moving: return moved_;
+        default: return true;
+        }
+    }
+
+private:
+    PageLayer layer_;
+    bool moved_ = false;
 };
 
 // Draws a language key's text.

@@ -17,6 +17,32 @@ constexpr float kBarWidth = 640.0f;
 
 bool CleanupStage(bool uninstall, uint32_t flags) { return uninstall && (flags & FlagDataCleanupStage) != 0; }
 
+// The heading, the steps, the illustration and the status label.
+void DrawProgressPageStill(Canvas& canvas, const PageFrame& frame, bool uninstall) {
+    const ScreenModel& ui = frame.model;
+    const SceneTexts texts(ui);
+    DrawTextKey(canvas, frame, uninstall ? L"UninstallingTitle" : L"InstallingTitle", {40, 87, 390, 42},
+                TextStyle{.size = 30, .color = kNavy});
+    DrawTextKey(canvas, frame, uninstall ? L"UninstallingBody" : L"InstallingBody",
+                {40, 141, 370, IsChineseLanguage(ui.language) ? 20.0f : 34.0f}, TextStyle{.size = 13, .color = kGrey});
+
+    const float base = uninstall ? 185.0f : 192.0f;
+    const std::array<const wchar_t*, 3> keys = ProgressStepKeys(uninstall, ui.flags);
+    const Icon icons[3] = {IconCheck, IconDocument, uninstall ? IconShield : IconMonitor};
+    for (int i = 0; i < 3; ++i) {
+        // The list is static: the middle step is always the one in progress.
+        const Argb color = i == 1 ? kAccent : kGrey;
+        const float row = 28.0f * static_cast<float>(i);
+        DrawIcon(canvas, icons[i], 40, base + 1 + row, 16, color);
+        DrawTextKey(canvas, frame, keys[static_cast<size_t>(i)], {64, base - 4 + row, 350, 26},
+                    TextStyle{.size = 12, .color = color});
+    }
+
+    DrawScene(canvas, uninstall ? SceneUninstalling : SceneInstalling, 0, 0, 1, &texts);
+    DrawTextKey(canvas, frame, uninstall ? L"Uninstalling" : L"Installing", {40, 305, 480, 30},
+                TextStyle{.size = 13, .color = kNavy, .weight = TextWeight::Semibold});
+}
+
 }  // namespace
 
 float ProgressFraction(int32_t position, int32_t maximum) {
@@ -59,34 +85,21 @@ void DrawProgressBar(Canvas& canvas, const PageFrame& frame, bool uninstall) {
     }
 }
 
-void DrawProgressPage(Canvas& canvas, const PageFrame& frame, bool uninstall) {
+void DrawProgressPage(Canvas& canvas, const PageFrame& frame, bool uninstall, LayerPass& pass) {
     const ScreenModel& ui = frame.model;
-    const SceneTexts texts(ui);
-    DrawTextKey(canvas, frame, uninstall ? L"UninstallingTitle" : L"InstallingTitle", {40, 87, 390, 42},
-                TextStyle{.size = 30, .color = kNavy});
-    DrawTextKey(canvas, frame, uninstall ? L"UninstallingBody" : L"InstallingBody",
-                {40, 141, 370, IsChineseLanguage(ui.language) ? 20.0f : 34.0f}, TextStyle{.size = 13, .color = kGrey});
-
-    const float base = uninstall ? 185.0f : 192.0f;
-    const std::array<const wchar_t*, 3> keys = ProgressStepKeys(uninstall, ui.flags);
-    const Icon icons[3] = {IconCheck, IconDocument, uninstall ? IconShield : IconMonitor};
-    for (int i = 0; i < 3; ++i) {
-        // The list is static: the middle step is always the one in progress.
-        const Argb color = i == 1 ? kAccent : kGrey;
-        const float row = 28.0f * static_cast<float>(i);
-        DrawIcon(canvas, icons[i], 40, base + 1 + row, 16, color);
-        DrawTextKey(canvas, frame, keys[static_cast<size_t>(i)], {64, base - 4 + row, 350, 26},
-                    TextStyle{.size = 12, .color = color});
+    // Under a dialog the bar stands still; the page's own bar glides.
+    const bool barMoves = ui.dialog == DialogNone;
+    if (pass.Paints(false)) DrawProgressPageStill(canvas, frame, uninstall);
+    if (pass.Paints(barMoves)) DrawProgressBar(canvas, frame, uninstall);
+    if (pass.Paints(false)) {
+        canvas.DrawLine(32, 406, 688, 406, 0xFFDDDDE2, 1);
+        DrawTextKey(canvas, frame, uninstall ? L"CannotCancel" : L"PleaseWait", {40, 422, 450, 44},
+                    TextStyle{.size = 11, .color = kGrey});
     }
-
-    DrawScene(canvas, uninstall ? SceneUninstalling : SceneInstalling, 0, 0, 1, &texts);
-    DrawTextKey(canvas, frame, uninstall ? L"Uninstalling" : L"Installing", {40, 305, 480, 30},
-                TextStyle{.size = 13, .color = kNavy, .weight = TextWeight::Semibold});
-    DrawProgressBar(canvas, frame, uninstall);
-    canvas.DrawLine(32, 406, 688, 406, 0xFFDDDDE2, 1);
-    DrawTextKey(canvas, frame, uninstall ? L"CannotCancel" : L"PleaseWait", {40, 422, 450, 44},
-                TextStyle{.size = 11, .color = kGrey});
 }
+
+
+Box ProgressBandBox() { return {40, 302, 640, 92}; }
 
 void DrawProgressBand(Canvas& canvas, const PageFrame& frame) {
     const ScreenModel& ui = frame.model;

@@ -12,12 +12,14 @@
 namespace lum {
 
 // The page content of PageInstalling (uninstall false) or PageUninstalling.
-void DrawProgressPage(Canvas& canvas, const PageFrame& frame, bool uninstall);
+void DrawProgressPage(Canvas& canvas, const PageFrame& frame, bool uninstall, LayerPass& pass);
 // The percentage, the bar and the detail line.
 void DrawProgressBar(Canvas& canvas, const PageFrame& frame, bool uninstall);
 // Partial repaint while the bar glides: clears the band and draws the bar
 // again. Does nothing unless the page is 2 or 6 with no dialog.
 void DrawProgressBand(Canvas& canvas, const PageFrame& frame);
+// The layout-unit box DrawProgressBand paints: percentage, bar and detail line.
+Box ProgressBandBox();
 
 // position / maximum clamped to 0 ... 1; 0 for a maximum below 1. What the
 // bar shows at rest, and where a glide ends.

@@ -90,6 +90,8 @@ struct ScreenModel {
     std::wstring language = L"english";
     TextMap texts;
 
+    bool operator==(const ScreenModel&) const = default;
+
     // The key's text in the current language.
     std::wstring Text(std::wstring_view key) const { return TextLookup(texts, key); }
 };
