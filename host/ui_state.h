@@ -58,6 +58,9 @@ struct UiState : ScreenModel {
     bool keyboardCues = false;
     bool animationsEnabled = true;
     int32_t frameIntervalMs = 16;
+    bool timerRunning = false;
+    // The view's off-screen frame must be drawn again before it is shown.
+    bool frameDirty = true;
 
     ValueAnimation displayedProgress;
     EventQueue events;
