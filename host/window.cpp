@@ -259,7 +259,13 @@ void Redraw() {
     if (!IsAttached()) return;
     ::InvalidateRect(ui.view, nullptr, FALSE);
     for (const ControlRecord& record : ui.controls) {
-        if (record.window) ::InvalidateRect(record.window, nullptr, FALSE);
+        if (!record.window) continue;
+        // A text set by the script renames the control for screen readers too.
+        const std::wstring text = NativeText(ui, record);
+        wchar_t current[256] = {};
+        ::GetWindowTextW(record.window, current, 256);
+        if (text != current) ::SetWindowTextW(record.window, text.c_str());
+        ::InvalidateRect(record.window, nullptr, FALSE);
     }
     if (ui.folderEdit) ::InvalidateRect(ui.folderEdit, nullptr, FALSE);
 }

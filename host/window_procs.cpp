@@ -227,6 +227,12 @@ LRESULT CALLBACK ViewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     case WM_ERASEBKGND:
         return 1;
+    case WM_PRINTCLIENT:  // PrintWindow and accessibility tools get the frame as painted
+        if (EnsureViewFrame(ui)) {
+            const FrameBitmap& frame = Frames().view;
+            ::BitBlt(reinterpret_cast<HDC>(wParam), 0, 0, frame.width(), frame.height(), frame.dc(), 0, 0, SRCCOPY);
+        }
+        return 0;
     case WM_SIZE:
         ui.frameDirty = true;
         EndCrossFade();

