@@ -153,3 +153,62 @@ TEST_F(WindowHost, EveryButtonQueuesItsActionByMessageAndByPointer) {
     EXPECT_FALSE(::IsWindowEnabled(Buttons()[1]));
     EXPECT_FALSE(::IsWindowEnabled(Buttons()[2]));
 }
+
+namespace {
+
+// Scripted input for a modal wait: a control index to click, or a key.
+constexpr int kEscape = -1, kEnter = -2, kQuit = -3;
+void Script(const std::vector<int>& steps) {
+    UINT at = 40;
+    for (int step : steps) {
+        Later([step] {
+            if (step >= 0) return Click(static_cast<size_t>(step));
+            if (step == kQuit) return ::PostQuitMessage(7);
+            ::PostMessageW(::GetFocus(), WM_KEYDOWN, step == kEscape ? VK_ESCAPE : VK_RETURN, 0);
+        }, at);
+        at += 60;
+    }
+}
+
+}  // namespace
+
+TEST_F(WindowHost, ModalWaitsEndWithThePagesResults) {
+    struct Case {
+        int page;
+        uint32_t flags;
+        std::vector<int> steps;
+        int result;
+        std::vector<int> queued;
+    };
+    const Case cases[] = {
+        {3, 1, {3}, 1, {}},        {7, 1, {kEscape}, 1, {}},    {7, 1, {kEnter}, 1, {}},    {9, 1, {3}, 9, {}},
+        {9, 1, {kEscape}, 0, {}},   {5, 1, {4}, 1, {}},         {5, 3, {4, 1}, 3, {}},     {5, 3, {4, 0, 3}, 0, {}},
+        {3, 1, {kEnter, kEscape}, 0, {6}},  // Enter presses the focused control, "Launch"
+        {2, 1, {kQuit}, 0, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("page " + std::to_string(c.page) + " steps " + std::to_string(c.steps.size()));
+        Dll().SetFlags(c.flags);
+        ASSERT_EQ(Dll().Create(c.page, 96), 1);
+        Script(c.steps);
+        EXPECT_EQ(Dll().RunModal(), c.result);
+        EXPECT_EQ(Drain(), c.queued);
+        MSG quit{};
+        EXPECT_EQ(::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0, c.steps[0] == kQuit);
+        if (c.steps[0] == kQuit) EXPECT_EQ(quit.wParam, 7u) << "the quit is posted again with its code";
+    }
+    EXPECT_EQ(Dll().GetFlags() & 2u, 0u) << "backing out of the clear-data dialog clears the option";
+}
+
+TEST_F(WindowHost, ConfirmAnswersThroughItsButtonsAndEscape) {
+    Dll().SetPage(4);
+    const size_t pageControls = Buttons().size();
+    for (int dialog : {1, 2, 3, 5}) {
+        for (const auto& [step, answer] : std::map<int, int>{{0, 0}, {1, 1}, {kEscape, 0}}) {
+            Script({step});
+            EXPECT_EQ(Dll().Confirm(dialog), answer) << "dialog " << dialog << " step " << step;
+            EXPECT_EQ(Buttons().size(), pageControls) << "the page's controls are back";
+        }
+    }
+    EXPECT_EQ(Drain(), std::vector<int>{}) << "dialog answers are not queued";
+}
