@@ -212,3 +212,108 @@ TEST_F(WindowHost, ConfirmAnswersThroughItsButtonsAndEscape) {
     }
     EXPECT_EQ(Drain(), std::vector<int>{}) << "dialog answers are not queued";
 }
+
+namespace {
+
+// A control's picture as it paints itself (WM_PRINTCLIENT), once it has stopped changing.
+std::vector<uint32_t> Picture(HWND window) {
+    RECT r{};
+    ::GetClientRect(window, &r);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), r.right, -r.bottom, 1, 32, BI_RGB};
+    void* bits = nullptr;
+    HDC dc = ::CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = ::SelectObject(dc, bitmap);
+    std::vector<uint32_t> pixels;
+    for (std::vector<uint32_t> previous;; previous = pixels) {
+        PumpUntil([] { return true; });
+        ::SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+        const auto* p = static_cast<const uint32_t*>(bits);
+        pixels.assign(p, p + r.right * r.bottom);
+        if (pixels == previous) break;
+        // Longer than any control animation and than Wine takes to notice that the pointer left.
+        PumpUntil([] { return false; }, 500);
+    }
+    ::SelectObject(dc, old);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(dc);
+    return pixels;
+}
+
+void Key(const wchar_t* key) { Tool(std::wstring(L"xdotool key ") + key); }
+void PointerAt(int x, int y, const wchar_t* action = L"") {
+    const POINT origin = CentreOf(Host());
+    Tool(L"xdotool mousemove " + std::to_wstring(origin.x - 360 + x) + L" " + std::to_wstring(origin.y - 240 + y) +
+         L" " + action);
+}
+int FocusedId() { return ::GetDlgCtrlID(::GetFocus()); }
+
+}  // namespace
+
+TEST_F(WindowHost, KeyboardMenusAndFocusRings) {
+    Dll().SetPage(1);
+    ClickWithPointer(Buttons()[4]);  // "Back"
+    EXPECT_EQ(NextEvent(), 4);
+    PointerAt(300, 120);  // off every control, keeping keys on the window
+    const std::vector<uint32_t> resting = Picture(Buttons()[4]);
+    Key(L"Tab shift+Tab");
+    EXPECT_EQ(FocusedId(), 1004);
+    EXPECT_NE(Picture(Buttons()[4]), resting) << "a focus ring after keyboard use";
+    PointerAt(300, 120, L"click 1");
+    EXPECT_EQ(Picture(Buttons()[4]), resting) << "no ring after a click";
+    Key(L"Return");
+    EXPECT_EQ(NextEvent(), 4) << "Enter presses the focused control";
+
+    // Page 10: typing into the folder enables "StartInstall" and is the path read back.
+    Dll().SetPath(L"C:\\x");
+    Dll().SetPage(10);
+    EXPECT_FALSE(::IsWindowEnabled(Buttons()[5]));
+    const HWND edit = ::GetDlgItem(View(), 900);
+    ClickWithPointer(edit);
+    Key(L"End y");
+    EXPECT_TRUE(::IsWindowEnabled(Buttons()[5]));
+    wchar_t path[16] = {};
+    EXPECT_EQ(Dll().GetPath(path, 16), 5);
+    EXPECT_STREQ(path, L"C:\\xy");
+
+    // The language menu: arrows cycle through its nine items, Enter chooses, Escape closes.
+    Dll().SetPage(0);
+    ClickWithPointer(Buttons()[2]);
+    ASSERT_EQ(Buttons().size(), 16u);
+    EXPECT_EQ(FocusedId(), 1007);
+    Key(L"Down");
+    EXPECT_EQ(FocusedId(), 1008);
+    Key(L"Up Up");
+    EXPECT_EQ(FocusedId(), 1015) << "Up on the first item goes to the last";
+    Key(L"Return");
+    EXPECT_EQ(NextEvent(), 408);
+    EXPECT_EQ(Buttons().size(), 7u);
+    ClickWithPointer(Buttons()[2]);
+    Key(L"Escape");
+    EXPECT_EQ(Buttons().size(), 7u);
+    EXPECT_EQ(Drain(), std::vector<int>{});
+
+    // The title menu opens from a right click in the title band only, with a log configured.
+    lumtest::TempDir dir;
+    Dll().ConfigureLog((dir / L"setup.log").c_str(), nullptr);
+    PointerAt(300, 100, L"click 3");
+    EXPECT_EQ(Buttons().size(), 7u);
+    PointerAt(300, 20, L"click 3");
+    ASSERT_EQ(Buttons().size(), 8u);
+    EXPECT_EQ(TextOf(Buttons()[7]), L"Save log as\u2026");
+    Key(L"Escape");
+    EXPECT_EQ(Buttons().size(), 7u);
+    PointerAt(300, 20, L"click 3");
+    EXPECT_EQ(Dll().DismissMenu(), 1);
+    EXPECT_EQ(Dll().DismissMenu(), 0);
+    Dll().ConfigureLog(nullptr, nullptr);
+
+    // The title band drags the window.
+    const POINT before = CentreOf(Host());
+    PointerAt(300, 20, L"mousedown 1 mousemove_relative 40 30 mouseup 1");
+    const POINT after = CentreOf(Host());
+    EXPECT_EQ(after.x - before.x, 40);
+    EXPECT_EQ(after.y - before.y, 30);
+    EXPECT_EQ(Drain(), std::vector<int>{});
+}
