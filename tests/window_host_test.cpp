@@ -317,3 +317,72 @@ TEST_F(WindowHost, KeyboardMenusAndFocusRings) {
     EXPECT_EQ(after.y - before.y, 30);
     EXPECT_EQ(Drain(), std::vector<int>{});
 }
+
+TEST_F(WindowHost, AccessibleNamesAreTheVisibleLabelsInEachLanguage) {
+    const IID accessible = {0x618736E0, 0x3C3D, 0x11CF, {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+    const auto nameOf = [&](HWND button) {
+        IAccessible* object = nullptr;
+        std::wstring name;
+        if (FAILED(::AccessibleObjectFromWindow(button, OBJID_CLIENT, accessible, reinterpret_cast<void**>(&object)))) {
+            return name;
+        }
+        VARIANT self{};
+        self.vt = VT_I4;
+        self.lVal = CHILDID_SELF;
+        BSTR text = nullptr;
+        if (SUCCEEDED(object->get_accName(self, &text)) && text) name = text;
+        ::SysFreeString(text);
+        object->Release();
+        return name;
+    };
+    std::map<std::wstring, std::vector<std::wstring>> names;
+    for (const wchar_t* language : {L"english", L"german"}) {
+        Dll().LoadLanguage(nullptr, language);
+        for (int page = 0; page <= 10; ++page) {
+            Dll().SetPage(page);
+            const std::vector<HWND> buttons = Buttons();
+            for (size_t i = 0; i < buttons.size(); ++i) {
+                const std::wstring name = nameOf(buttons[i]);
+                EXPECT_FALSE(name.empty());
+                EXPECT_EQ(name, TextOf(buttons[i]));
+                if (i >= 2) names[language].push_back(name);  // past "Minimize" and "Close"
+            }
+        }
+    }
+    ASSERT_EQ(names[L"english"].size(), names[L"german"].size());
+    for (size_t i = 0; i < names[L"english"].size(); ++i) {
+        if (names[L"english"][i] != names[L"german"][i]) continue;
+        ADD_FAILURE() << "the same in both languages: " << lumtest::Utf8(names[L"english"][i]);
+    }
+    Dll().SetPage(3);
+    Dll().SetText(L"Launch", L"Open Lumora now");
+    EXPECT_EQ(nameOf(Buttons()[2]), L"Open Lumora now");
+}
+
+TEST(WindowAttach, TakesOverASetupWindowAndGivesItBack) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = ::DefWindowProcW;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"SetupHostForTest";
+    ::RegisterClassW(&wc);
+    const HWND host = ::CreateWindowExW(0, L"SetupHostForTest", L"Setup", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 500,
+                                        400, nullptr, nullptr, wc.hInstance, nullptr);
+    const HWND child = ::CreateWindowExW(0, L"BUTTON", L"Next", WS_CHILD | WS_VISIBLE, 10, 10, 80, 24, host, nullptr,
+                                         wc.hInstance, nullptr);
+    const LONG_PTR procedure = ::GetWindowLongPtrW(host, GWLP_WNDPROC);
+    ASSERT_EQ(Dll().Attach(host, 120), 1);
+    EXPECT_EQ(::GetWindowLongPtrW(host, GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME | WS_MAXIMIZEBOX), 0);
+    EXPECT_TRUE(::GetWindowLongPtrW(host, GWL_EXSTYLE) & WS_EX_LAYERED);
+    EXPECT_FALSE(::IsWindowVisible(child));
+    RECT client{};
+    ::GetClientRect(View(host), &client);
+    EXPECT_EQ(client.right, 900);  // 720 at 120 dpi
+    EXPECT_EQ(client.bottom, 600);
+    EXPECT_NE(::GetWindowLongPtrW(host, GWLP_WNDPROC), procedure);
+    Dll().Destroy();
+    EXPECT_TRUE(::IsWindow(host));
+    EXPECT_EQ(View(host), nullptr);
+    EXPECT_EQ(::GetWindowLongPtrW(host, GWLP_WNDPROC), procedure);
+    EXPECT_FALSE(::GetWindowLongPtrW(host, GWL_EXSTYLE) & WS_EX_LAYERED);
+    ::DestroyWindow(host);
+}
