@@ -14,6 +14,7 @@
 #include "host/ui_state.h"
 #include "host/window.h"
 #include "pages/controls.h"
+#include "pages/dialogs.h"
 #include "pages/draw_page.h"
 
 namespace lum {
@@ -53,13 +54,22 @@ bool EnsureViewFrame(UiState& ui) {
     FrameBitmap& frame = Frames().view;
     const bool resized = frame.width() != client.right || frame.height() != client.bottom;
     if (!frame.Ensure(client.right, client.bottom)) return false;
-    if (!resized && !ui.frameDirty) return true;
+    const Box band = ui.dirtyBand;
+    const bool bandOnly = !resized && !ui.frameDirty && band.width > 0;
+    if (!resized && !ui.frameDirty && !bandOnly) return true;
     Canvas canvas;
     if (canvas.Begin(frame, ui.scale)) {
+        // A moving band is drawn alone: the rest of the frame has not changed.
+        if (bandOnly) {
+            canvas.target()->PushAxisAlignedClip(
+                D2D1::RectF(band.x, band.y, band.x + band.width, band.y + band.height), D2D1_ANTIALIAS_MODE_ALIASED);
+        }
         DrawPage(canvas, WindowFrame(ui, NowMs(), false, false));
+        if (bandOnly) canvas.target()->PopAxisAlignedClip();
         canvas.End();
     }
     ui.frameDirty = false;
+    ui.dirtyBand = {};
     return true;
 }
 
@@ -138,6 +148,16 @@ void OnCommand(UiState& ui, WPARAM wParam) {
     }
 }
 
+// Marks a part of the frame to be drawn again and invalidates its pixels.
+void InvalidateLayoutBand(UiState& ui, const Box& band) {
+    ui.dirtyBand = band;  // the busy bar is the one band that moves by itself
+    const float s = ui.scale;
+    RECT pixels{static_cast<LONG>(std::floor(band.x * s)), static_cast<LONG>(std::floor(band.y * s)),
+                static_cast<LONG>(std::ceil((band.x + band.width) * s)),
+                static_cast<LONG>(std::ceil((band.y + band.height) * s))};
+    ::InvalidateRect(ui.view, &pixels, FALSE);
+}
+
 // One timer tick: everything that moved since the last tick is painted again;
 // the timer stops once nothing moves.
 void OnAnimationTick(UiState& ui) {
@@ -162,7 +182,7 @@ void OnAnimationTick(UiState& ui) {
         if (changed && record.window) ::InvalidateRect(record.window, nullptr, FALSE);
     }
     if (ui.dialog == DialogClosing) {  // the busy bar runs as long as the dialog shows
-        Redraw();
+        InvalidateLayoutBand(ui, BusyBarBand());
         moving = true;
     }
     previous = now;

@@ -17,10 +17,12 @@ namespace {
 
 // Takes every waiting message of this thread. Escape is dropped, so the
 // closing dialog cannot be dismissed; a quit request is put back and ends the
-// draining.
+// draining. While the busy bar moves, timer ticks and paints keep coming, so
+// the draining also ends after a frame's worth of time.
 void DrainMessages() {
+    const ULONGLONG end = ::GetTickCount64() + 50;
     MSG msg{};
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (::GetTickCount64() < end && ::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
             ::PostQuitMessage(static_cast<int>(msg.wParam));
             return;

@@ -61,6 +61,8 @@ bool DialogCardOf(int32_t dialog, DialogCard* card) {
 
 float BusyBarOffset(double now) { return static_cast<float>((1.0 - std::cos(std::numbers::pi * now / 850.0)) * 165.0); }
 
+Box BusyBarBand() { return {kBusyTrackLeft, kBusyTrackTop, kBusyTrackWidth, kBusyBarHeight}; }
+
 const wchar_t* ClosingPhaseKey(int32_t phase) {
     switch (phase) {
     case 1:

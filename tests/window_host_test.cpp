@@ -195,7 +195,9 @@ TEST_F(WindowHost, ModalWaitsEndWithThePagesResults) {
         EXPECT_EQ(Drain(), c.queued);
         MSG quit{};
         EXPECT_EQ(::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0, c.steps[0] == kQuit);
-        if (c.steps[0] == kQuit) EXPECT_EQ(quit.wParam, 7u) << "the quit is posted again with its code";
+        if (c.steps[0] == kQuit) {
+            EXPECT_EQ(quit.wParam, 7u) << "the quit is posted again with its code";
+        }
     }
     EXPECT_EQ(Dll().GetFlags() & 2u, 0u) << "backing out of the clear-data dialog clears the option";
 }
@@ -220,7 +222,11 @@ std::vector<uint32_t> Picture(HWND window) {
     RECT r{};
     ::GetClientRect(window, &r);
     BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), r.right, -r.bottom, 1, 32, BI_RGB};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = r.right;
+    info.bmiHeader.biHeight = -r.bottom;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
     HDC dc = ::CreateCompatibleDC(nullptr);
     HBITMAP bitmap = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
@@ -385,4 +391,127 @@ TEST(WindowAttach, TakesOverASetupWindowAndGivesItBack) {
     EXPECT_EQ(::GetWindowLongPtrW(host, GWLP_WNDPROC), procedure);
     EXPECT_FALSE(::GetWindowLongPtrW(host, GWL_EXSTYLE) & WS_EX_LAYERED);
     ::DestroyWindow(host);
+}
+
+namespace {
+
+// Copies of the fixture application in an install folder, each started in a
+// role and waited for; all of them ended when the object goes.
+class FixtureApps {
+public:
+    FixtureApps() { target_ = dir_ / L"Lumora.exe"; ::CopyFileW((lumtest::ExeDir() + L"lumfixture_app.exe").c_str(), target_.c_str(), FALSE); }
+    ~FixtureApps() {
+        for (HANDLE process : processes_) {
+            ::TerminateProcess(process, 99);
+            ::WaitForSingleObject(process, 5000);
+            ::CloseHandle(process);
+        }
+    }
+    void Start(const wchar_t* role) {
+        const std::wstring event = L"lumwindow-ready-" + std::to_wstring(processes_.size());
+        HANDLE ready = ::CreateEventW(nullptr, TRUE, FALSE, event.c_str());
+        std::wstring line = L"\"" + target_ + L"\" " + role + L" --ready " + event;
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION info{};
+        ASSERT_TRUE(::CreateProcessW(target_.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                     &startup, &info));
+        ::CloseHandle(info.hThread);
+        processes_.push_back(info.hProcess);
+        EXPECT_EQ(::WaitForSingleObject(ready, 10000), WAIT_OBJECT_0);
+        ::CloseHandle(ready);
+    }
+    const std::wstring& target() const { return target_; }
+
+private:
+    lumtest::TempDir dir_;
+    std::wstring target_;
+    std::vector<HANDLE> processes_;
+};
+
+// The pixels of a rectangle of the view as it paints itself, read from any thread.
+std::vector<uint32_t> ViewPixels(HWND view, RECT part) {
+    std::vector<uint32_t> pixels;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = 720;
+    info.bmiHeader.biHeight = -480;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC dc = ::CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = ::SelectObject(dc, bitmap);
+    DWORD_PTR result = 0;
+    if (::SendMessageTimeoutW(view, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT, SMTO_ABORTIFHUNG, 1000,
+                              &result)) {
+        for (LONG y = part.top; y < part.bottom; ++y) {
+            const auto* row = static_cast<const uint32_t*>(bits) + y * 720;
+            pixels.insert(pixels.end(), row + part.left, row + part.right);
+        }
+    }
+    ::SelectObject(dc, old);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(dc);
+    return pixels;
+}
+
+}  // namespace
+
+TEST_F(WindowHost, WindowedCloseKeepsTheWindowAnsweringAndShowsEachPhase) {
+    FixtureApps apps;
+    apps.Start(L"ignore");
+    lumtest::DrainDllLog();
+    Dll().SetPage(4);
+    const HWND view = View();
+    std::atomic<bool> done{false}, stopped{false};
+    int samples = 0;
+    std::vector<std::vector<uint32_t>> phaseLines;
+    // Samples while the closing dialog is up: the scan before it runs on this thread.
+    std::thread sampler([&] {
+        for (; !done; ::Sleep(100)) {  // the sampling period
+            const HWND busy = ::GetDlgItem(view, 1000);
+            if (!busy || ::IsWindowEnabled(busy) || ::GetDlgItem(view, 1001)) continue;
+            DWORD_PTR result = 0;
+            EXPECT_TRUE(::SendMessageTimeoutW(view, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 300, &result) || done)
+                << "no answer within 300 ms at sample " << samples;
+            auto line = ViewPixels(view, {148, 283, 572, 307});
+            if (phaseLines.empty() || line != phaseLines.back()) phaseLines.push_back(std::move(line));
+            if (++samples == 3) ::PostMessageW(view, WM_KEYDOWN, VK_ESCAPE, 0);
+        }
+        stopped = true;
+    });
+    const ULONGLONG start = ::GetTickCount64();
+    EXPECT_EQ(Dll().CloseApplication(apps.target().c_str()), 1);
+    EXPECT_GE(::GetTickCount64() - start, 4000u) << "the refusing application is closed by force after 4 s";
+    done = true;
+    PumpUntil([&] { return stopped.load(); });
+    sampler.join();
+    EXPECT_GE(samples, 15);
+    EXPECT_GE(phaseLines.size(), 2u) << "the phase line changes";
+    EXPECT_EQ(Buttons().size(), 6u) << "the page's controls are back";
+    EXPECT_TRUE(::IsWindowEnabled(Buttons()[4]));
+    EXPECT_EQ(Drain(), std::vector<int>{});
+    for (const std::wstring& line : lumtest::DrainDllLog()) {
+        EXPECT_EQ(line.find(L"UI action="), std::wstring::npos) << "Escape is dropped: " << lumtest::Utf8(line);
+    }
+}
+
+TEST_F(WindowHost, CloseFailedDialogPagesThroughSevenProcessesThreeAPage) {
+    FixtureApps apps;
+    for (int i = 0; i < 7; ++i) apps.Start(L"nowindow");
+    ASSERT_EQ(Dll().ProcessRunning(apps.target().c_str()), 7);
+    std::vector<size_t> controls;
+    const auto next = [&](size_t index) {
+        return [&controls, index] {
+            controls.push_back(Buttons().size());
+            Click(index);
+        };
+    };
+    // Page 0: no "ProcessPrev"; page 1 both; page 2 no "ProcessNext".
+    Later(next(2), 40);
+    Later(next(3), 100);
+    Later(next(1), 160);
+    EXPECT_EQ(Dll().Confirm(5), 1);
+    EXPECT_EQ(controls, (std::vector<size_t>{3, 4, 3}));
 }
