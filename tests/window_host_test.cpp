@@ -515,3 +515,89 @@ TEST_F(WindowHost, CloseFailedDialogPagesThroughSevenProcessesThreeAPage) {
     EXPECT_EQ(Dll().Confirm(5), 1);
     EXPECT_EQ(controls, (std::vector<size_t>{3, 4, 3}));
 }
+
+namespace {
+
+// The setup program's side of the log: every line it is told about goes into its log file.
+std::wstring g_setupLog;
+int32_t WINAPI CollectLog() {
+    std::string text = lumtest::ReadFileBytes(g_setupLog);
+    for (const std::wstring& line : lumtest::DrainDllLog()) text += lumtest::Utf8(line) + "\n";
+    lumtest::WriteFileBytes(g_setupLog, text);
+    return 0;
+}
+
+std::vector<HWND> DialogsOfThisProcess() {
+    std::vector<HWND> found;
+    ::EnumWindows(
+        [](HWND window, LPARAM list) {
+            DWORD pid = 0;
+            ::GetWindowThreadProcessId(window, &pid);
+            wchar_t name[16] = {};
+            ::GetClassNameW(window, name, 16);
+            if (pid == ::GetCurrentProcessId() && ::IsWindowVisible(window) && std::wstring(name) == L"#32770") {
+                reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// Answers the save dialog with `file`, confirms an overwrite, and, when
+// `box` is set, waits for the message box that follows and returns its texts.
+std::wstring AnswerSaveDialog(const std::wstring& file, bool box) {
+    std::wstring shown;
+    bool named = false;
+    for (const ULONGLONG end = ::GetTickCount64() + 20000; ::GetTickCount64() < end; ::Sleep(100)) {
+        const std::vector<HWND> dialogs = DialogsOfThisProcess();
+        if (named && (box ? !shown.empty() : dialogs.empty())) break;
+        for (HWND dialog : dialogs) {
+            const HWND name = ::GetDlgItem(dialog, 1148);  // the file name box
+            if (name && !named) {
+                ::SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(file.c_str()));
+                ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+                named = true;
+            } else if (::GetDlgItem(dialog, IDYES)) {
+                ::PostMessageW(dialog, WM_COMMAND, IDYES, 0);  // replace the existing file
+            } else if (!name && named) {
+                for (HWND c = ::GetWindow(dialog, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) shown += TextOf(c);
+                ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+            }
+        }
+    }
+    return shown;
+}
+
+}  // namespace
+
+TEST_F(WindowHost, LogExportCopiesTheSetupLogThroughTheSaveDialog) {
+    lumtest::TempDir dir;
+    g_setupLog = dir / L"setup.log";
+    lumtest::WriteFileBytes(g_setupLog, "setup started\n");
+    Dll().ConfigureLog(g_setupLog.c_str(), &CollectLog);
+    const auto saveLog = [] {
+        RECT r{};
+        ::GetWindowRect(Host(), &r);
+        ::SendMessageW(View(), WM_CONTEXTMENU, 0, MAKELPARAM(r.left + 300, r.top + 20));
+        ::SendMessageW(Buttons().back(), BM_CLICK, 0, 0);
+    };
+
+    std::wstring shown = L"-";
+    std::thread driver([&] { shown = AnswerSaveDialog(dir / L"copy", false); });
+    saveLog();
+    driver.join();
+    const std::string copy = lumtest::ReadFileBytes(dir / L"copy.log");
+    EXPECT_NE(copy.find("Exporting log snapshot to: "), std::string::npos) << "lines up to the copy are in it";
+    EXPECT_EQ(lumtest::ReadFileBytes(g_setupLog).rfind(copy, 0), 0u) << "the copy is the log file as it was";
+    EXPECT_EQ(shown, L"");
+
+    std::wstring upper = g_setupLog;
+    std::transform(upper.begin(), upper.end(), upper.begin(), ::towupper);
+    driver = std::thread([&] { shown = AnswerSaveDialog(upper, true); });
+    saveLog();
+    driver.join();
+    EXPECT_NE(shown.find(L"32"), std::wstring::npos) << lumtest::Utf8(shown);
+    EXPECT_NE(lumtest::ReadFileBytes(g_setupLog).find("Log export result=32 ("), std::string::npos);
+    Dll().ConfigureLog(nullptr, nullptr);
+}
