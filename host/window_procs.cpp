@@ -28,6 +28,7 @@ constexpr const wchar_t* kTransitionClass = L"Lumora.VectorInstaller.Transition"
 struct WindowFrames {
     FrameBitmap view;
     FrameBitmap button;
+    FrameBitmap band;
 };
 WindowFrames& Frames() {
     static WindowFrames frames;
@@ -47,7 +48,26 @@ UiState* BoundState(HWND window, UINT message, LPARAM lParam) {
     return reinterpret_cast<UiState*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
-// Draws the whole frame again when it is stale or the view changed size.
+// Draws only a band of the frame, into a bitmap of its own that is then put
+// in place, so the rest of the frame stays as it was.
+void DrawBand(UiState& ui, FrameBitmap& frame, const Box& band) {
+    const float s = ui.scale;
+    const int left = std::max(0, static_cast<int>(std::floor(band.x * s)));
+    const int top = std::max(0, static_cast<int>(std::floor(band.y * s)));
+    const int right = std::min(frame.width(), static_cast<int>(std::ceil((band.x + band.width) * s)));
+    const int bottom = std::min(frame.height(), static_cast<int>(std::ceil((band.y + band.height) * s)));
+    FrameBitmap& part = Frames().band;
+    if (right <= left || bottom <= top || !part.Ensure(right - left, bottom - top)) return;
+    Canvas canvas;
+    if (!canvas.Begin(part, s)) return;
+    canvas.target()->SetTransform(D2D1::Matrix3x2F::Translation(-left / s, -top / s) * D2D1::Matrix3x2F::Scale(s, s));
+    DrawPage(canvas, WindowFrame(ui, NowMs(), false, false));
+    canvas.End();
+    ::BitBlt(frame.dc(), left, top, right - left, bottom - top, part.dc(), 0, 0, SRCCOPY);
+}
+
+// Draws the whole frame again when it is stale or the view changed size, or
+// only the band that moved.
 bool EnsureViewFrame(UiState& ui) {
     RECT client{};
     ::GetClientRect(ui.view, &client);
@@ -55,21 +75,17 @@ bool EnsureViewFrame(UiState& ui) {
     const bool resized = frame.width() != client.right || frame.height() != client.bottom;
     if (!frame.Ensure(client.right, client.bottom)) return false;
     const Box band = ui.dirtyBand;
-    const bool bandOnly = !resized && !ui.frameDirty && band.width > 0;
-    if (!resized && !ui.frameDirty && !bandOnly) return true;
-    Canvas canvas;
-    if (canvas.Begin(frame, ui.scale)) {
-        // A moving band is drawn alone: the rest of the frame has not changed.
-        if (bandOnly) {
-            canvas.target()->PushAxisAlignedClip(
-                D2D1::RectF(band.x, band.y, band.x + band.width, band.y + band.height), D2D1_ANTIALIAS_MODE_ALIASED);
-        }
-        DrawPage(canvas, WindowFrame(ui, NowMs(), false, false));
-        if (bandOnly) canvas.target()->PopAxisAlignedClip();
-        canvas.End();
-    }
-    ui.frameDirty = false;
     ui.dirtyBand = {};
+    if (resized || ui.frameDirty) {
+        Canvas canvas;
+        if (canvas.Begin(frame, ui.scale)) {
+            DrawPage(canvas, WindowFrame(ui, NowMs(), false, false));
+            canvas.End();
+        }
+        ui.frameDirty = false;
+    } else if (band.width > 0) {
+        DrawBand(ui, frame, band);
+    }
     return true;
 }
 
@@ -84,6 +100,25 @@ void OnPaint(UiState& ui, HWND window) {
     RequestFadeIn();
 }
 
+// The view's pixels at `origin` drawn as the canvas's background.
+void DrawUnderlay(Canvas& canvas, POINT origin, int width, int height) {
+    const FrameBitmap& view = Frames().view;
+    width = std::min(width, view.width() - static_cast<int>(origin.x));
+    height = std::min(height, view.height() - static_cast<int>(origin.y));
+    if (width <= 0 || height <= 0 || origin.x < 0 || origin.y < 0) return;
+    ::GdiFlush();
+    ComPtr<ID2D1Bitmap> under;
+    const auto format = D2D1::BitmapProperties(D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_IGNORE));
+    const uint32_t* first = view.pixels() + static_cast<size_t>(origin.y) * view.width() + origin.x;
+    if (!Succeeded(canvas.target()->CreateBitmap(D2D1::SizeU(width, height), first, view.width() * 4, format, &under),
+                   "ID2D1RenderTarget::CreateBitmap")) {
+        return;
+    }
+    const float s = canvas.scale();
+    canvas.target()->DrawBitmap(under.Get(), D2D1::RectF(0, 0, width / s, height / s), 1.0f,
+                                D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR);
+}
+
 // One control drawn alone: the view's picture under it, then the control in
 // the same pixels it has in the whole frame.
 LRESULT OnDrawItem(UiState& ui, const DRAWITEMSTRUCT& item) {
@@ -96,8 +131,6 @@ LRESULT OnDrawItem(UiState& ui, const DRAWITEMSTRUCT& item) {
     ::MapWindowPoints(item.hwndItem, ui.view, &origin, 1);
     const int width = std::min<int>(item.rcItem.right - item.rcItem.left, scratch.width());
     const int height = std::min<int>(item.rcItem.bottom - item.rcItem.top, scratch.height());
-    ::BitBlt(scratch.dc(), 0, 0, width, height, Frames().view.dc(), origin.x, origin.y, SRCCOPY);
-
     const double now = NowMs();
     ControlRecord moved = ui.controls[index];
     const float dx = static_cast<float>(origin.x) / ui.scale;
@@ -110,6 +143,9 @@ LRESULT OnDrawItem(UiState& ui, const DRAWITEMSTRUCT& item) {
     if (!ui.keyboardCues || !(item.itemState & ODS_FOCUS)) look.focus = 0.0f;
     Canvas canvas;
     if (canvas.Begin(scratch, ui.scale)) {
+        // The picture under the control first: a render target does not keep
+        // what its bitmap held before (Wine's does not).
+        DrawUnderlay(canvas, origin, width, height);
         const PageFrame frame = WindowFrame(ui, now, true, false);
         DrawControl(canvas, frame, moved, look);
         canvas.End();
@@ -420,6 +456,7 @@ HWND CreateViewWindow(HWND host, int width, int height) {
 void ReleaseWindowFrames() {
     Frames().view.Release();
     Frames().button.Release();
+    Frames().band.Release();
 }
 
 }  // namespace lum
