@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -268,6 +269,27 @@ void Redraw() {
         ::InvalidateRect(record.window, nullptr, FALSE);
     }
     if (ui.folderEdit) ::InvalidateRect(ui.folderEdit, nullptr, FALSE);
+}
+
+void InvalidateLayoutBand(const Box& band) {
+    UiState& ui = Ui();
+    Box& dirty = ui.dirtyBand;
+    if (dirty.width <= 0) {
+        dirty = band;
+    } else {  // both bands in one
+        const float right = std::max(dirty.x + dirty.width, band.x + band.width);
+        const float bottom = std::max(dirty.y + dirty.height, band.y + band.height);
+        dirty.x = std::min(dirty.x, band.x);
+        dirty.y = std::min(dirty.y, band.y);
+        dirty.width = right - dirty.x;
+        dirty.height = bottom - dirty.y;
+    }
+    if (!IsAttached()) return;
+    const float s = ui.scale;
+    RECT pixels{static_cast<LONG>(std::floor(band.x * s)), static_cast<LONG>(std::floor(band.y * s)),
+                static_cast<LONG>(std::ceil((band.x + band.width) * s)),
+                static_cast<LONG>(std::ceil((band.y + band.height) * s))};
+    ::InvalidateRect(ui.view, &pixels, FALSE);
 }
 
 void SnapAnimations() {

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "draw/canvas.h"
+
 namespace lum {
 
 constexpr UINT_PTR kAnimationTimerId = 20553;
@@ -24,6 +26,9 @@ void CommitChange();
 void ModalLoop();
 // Marks the frame dirty and invalidates the view and every native control.
 void Redraw();
+// Marks a part of the frame (layout units) to be drawn again alone and
+// invalidates its pixels: for the parts that change while the rest stays.
+void InvalidateLayoutBand(const Box& band);
 // Makes sure the animation timer runs.
 void StartAnimationTimer();
 // Stops the animation timer if it runs.

@@ -184,16 +184,6 @@ void OnCommand(UiState& ui, WPARAM wParam) {
     }
 }
 
-// Marks a part of the frame to be drawn again and invalidates its pixels.
-void InvalidateLayoutBand(UiState& ui, const Box& band) {
-    ui.dirtyBand = band;  // the busy bar is the one band that moves by itself
-    const float s = ui.scale;
-    RECT pixels{static_cast<LONG>(std::floor(band.x * s)), static_cast<LONG>(std::floor(band.y * s)),
-                static_cast<LONG>(std::ceil((band.x + band.width) * s)),
-                static_cast<LONG>(std::ceil((band.y + band.height) * s))};
-    ::InvalidateRect(ui.view, &pixels, FALSE);
-}
-
 // One timer tick: everything that moved since the last tick is painted again;
 // the timer stops once nothing moves.
 void OnAnimationTick(UiState& ui) {
@@ -218,7 +208,7 @@ void OnAnimationTick(UiState& ui) {
         if (changed && record.window) ::InvalidateRect(record.window, nullptr, FALSE);
     }
     if (ui.dialog == DialogClosing) {  // the busy bar runs as long as the dialog shows
-        InvalidateLayoutBand(ui, BusyBarBand());
+        InvalidateLayoutBand(BusyBarBand());
         moving = true;
     }
     previous = now;

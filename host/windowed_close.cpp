@@ -10,6 +10,7 @@
 #include "host/ui_state.h"
 #include "host/window.h"
 #include "log/native_log.h"
+#include "pages/dialogs.h"
 #include "shutdown/close_interface.h"
 
 namespace lum {
@@ -55,7 +56,7 @@ bool RunBesideWindow(const GroupShutdown& shutdown) {
         const int32_t now = phase.load();
         if (ClosingPhase() != now) {
             SetClosingPhase(now);
-            Redraw();
+            InvalidateLayoutBand(ClosingPhaseBand());
         }
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
     }

@@ -39,6 +39,8 @@ float BusyBarOffset(double now);
 // Where the closing dialog's busy bar moves: the only part of that dialog
 // that changes from frame to frame.
 Box BusyBarBand();
+// The closing dialog's phase line.
+Box ClosingPhaseBand();
 // "ClosingGraceful" (1), "ClosingForce" (2) or "ClosingVerify" (anything else).
 const wchar_t* ClosingPhaseKey(int32_t phase);
 
