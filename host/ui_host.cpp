@@ -123,7 +123,8 @@ int32_t AttachWindow(HWND host, int32_t dpi, bool owned) {
 
 int32_t Create(int32_t page, int32_t dpi) {
     UiState& ui = Ui();
-    if (IsAttached()) Destroy();
+    // A host window left by an attach that failed goes too.
+    if (IsAttached() || (ui.ownsHost && ui.host)) Destroy();
     RegisterWindowClasses();
     ui.page = page;  // stored as given; LumUI_SetPage clamps
     const HWND host = CreateHostWindow(ui.Text(page < PageUninstallConfirm ? L"SetupTitle" : L"UninstallTitle").c_str());
