@@ -8,6 +8,7 @@
 #include "host/frames.h"
 #include "host/ui_host.h"
 #include "host/ui_state.h"
+#include "host/windowed_close.h"
 #include "log/native_log.h"
 #include "log/relaunch.h"
 #include "paths/validate_path.h"
@@ -18,7 +19,7 @@ extern "C" int32_t LUMUI_API LumUI_ProcessRunning(const wchar_t* target) {
 }
 
 extern "C" int32_t LUMUI_API LumUI_CloseApplication(const wchar_t* target) {
-    return lum::Guarded("LumUI_CloseApplication", 0, [&] { return lum::CloseApplication(target); });
+    return lum::Guarded("LumUI_CloseApplication", 0, [&] { return lum::CloseApplicationFromHost(target); });
 }
 
 extern "C" int32_t LUMUI_API LumUI_GetProcessReport(wchar_t* buffer, int32_t size) {

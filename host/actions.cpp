@@ -12,6 +12,7 @@
 #include "host/window.h"
 #include "log/log_export.h"
 #include "log/native_log.h"
+#include "pages/page_frame.h"
 #include "shutdown/close_interface.h"
 #include "text/links.h"
 
@@ -76,7 +77,37 @@ bool HandleModal(int32_t action) {
     return false;
 }
 
+// The log export in the window the UI lives in, with the language's texts.
+void ExportLog() {
+    UiState& ui = Ui();
+    RunLogExport(ui.host, ui.ownsHost, {ui.Text(L"SaveLog"), ui.Text(L"LogFiles"), ui.Text(L"SaveLogFailed")});
+}
+
 }  // namespace
+
+void OpenTitleMenu(int32_t position) {
+    UiState& ui = Ui();
+    if (ui.closing || LogPath().empty()) return;
+    WriteLogLine(L"Title menu requested; position=" + std::to_wstring(position));
+    NotifyHost();
+    if (!IsAttached()) return;
+    POINT point{static_cast<int>(16 * ui.scale), static_cast<int>(40 * ui.scale)};
+    if (position != -1) {
+        point = {static_cast<int16_t>(position & 0xFFFF), static_cast<int16_t>((position >> 16) & 0xFFFF)};
+        ::ScreenToClient(ui.view, &point);
+    }
+    if (point.y < 0 || point.y >= static_cast<int>(44 * ui.scale)) return;
+    BeginChange();
+    ui.languageMenuOpen = false;
+    ui.titleMenuOpen = true;
+    ui.titleMenuWidth = std::clamp(MeasureTextKey(ui, L"SaveLog", 12) + 36.0f, 208.0f, 420.0f);
+    ui.titleMenuTop = 40.0f;
+    ui.titleMenuLeft = std::clamp(static_cast<float>(point.x) / ui.scale, 8.0f, 712.0f - ui.titleMenuWidth);
+    CommitChange();
+    WriteLogLine(L"Title menu opened; actions=" + std::to_wstring(ui.controls.size()));
+    NotifyHost();
+    FocusControlWithAction(ActionSaveLog);
+}
 
 void CloseTitleMenu() {
     UiState& ui = Ui();
@@ -91,11 +122,11 @@ void DispatchAction(int32_t action) {
     UiState& ui = Ui();
     if (ui.titleMenuOpen) {  // any click only closes the menu, except its own item
         CloseTitleMenu();
-        if (action == ActionSaveLog) RunLogExport();
+        if (action == ActionSaveLog) ExportLog();
         return;
     }
     if (action == ActionSaveLog) {
-        RunLogExport();
+        ExportLog();
         return;
     }
     WriteLogLine(L"UI action=" + std::to_wstring(action) + L" page=" + std::to_wstring(ui.page) +

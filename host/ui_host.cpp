@@ -6,7 +6,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
+#include "base/failure_log.h"
+#include "base/scoped_win.h"
 #include "base/text_buffer.h"
 #include "draw/canvas.h"
 #include "host/actions.h"
@@ -37,9 +40,102 @@ void FocusControl(size_t index) {
 
 }  // namespace
 
-int32_t Create(int32_t, int32_t) { return 0; }
+namespace {
 
-int32_t Attach(HWND, int32_t) { return 0; }
+float ScaleFor(HWND host, int32_t dpi) {
+    if (dpi < 1) {
+        const ScreenDc screen(host);
+        dpi = screen.get() ? ::GetDeviceCaps(screen.get(), LOGPIXELSX) : 96;
+    }
+    return std::clamp(static_cast<float>(dpi) / 96.0f, 0.75f, 4.0f);
+}
+
+// Centred on the work area of the nearest monitor, sized from the scale.
+void PlaceHost(HWND host, int width, int height) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    RECT work{0, 0, width, height};
+    if (::GetMonitorInfoW(::MonitorFromWindow(host, MONITOR_DEFAULTTONEAREST), &monitor)) work = monitor.rcWork;
+    const int x = work.left + (work.right - work.left - width) / 2;
+    const int y = work.top + (work.bottom - work.top - height) / 2;
+    ::SetWindowPos(host, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
+void RoundCorners(HWND host, int width, int height, float scale) {
+    const int corner = static_cast<int>(8 * scale);
+    UniqueGdiObject<HRGN> region(::CreateRoundRectRgn(0, 0, width + 1, height + 1, corner, corner));
+    // On success the window owns the region.
+    if (region && ::SetWindowRgn(host, region.get(), TRUE)) region.release();
+}
+
+void HideChildren(HWND host) {
+    std::vector<HWND> children;
+    for (HWND child = ::GetWindow(host, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        children.push_back(child);
+    }
+    for (HWND child : children) ::ShowWindow(child, SW_HIDE);
+}
+
+int32_t AttachWindow(HWND host, int32_t dpi, bool owned) {
+    UiState& ui = Ui();
+    if (!host || !::IsWindow(host) || !EnsureFactories()) return 0;
+    RegisterWindowClasses();
+    ReadSystemSettings();
+    ui.closing = false;
+    ui.fadeInPending = true;
+    ui.fadeInRequested = false;
+    ui.frameDirty = true;
+    ui.windowOpacity.Set(ui.animationsEnabled ? 0.0f : 1.0f);
+
+    ui.host = host;
+    ui.ownsHost = owned;
+    const LONG_PTR exStyle = ::GetWindowLongPtrW(host, GWL_EXSTYLE);
+    ui.hostWasLayered = (exStyle & WS_EX_LAYERED) != 0;
+    ::SetWindowLongPtrW(host, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
+    if (!::SetLayeredWindowAttributes(host, 0, ui.animationsEnabled ? 0 : 255, LWA_ALPHA)) {
+        ReportFailedCall("SetLayeredWindowAttributes", ::GetLastError());
+        ui.animationsEnabled = false;  // no fades: the window shows at once
+    }
+    ui.scale = ScaleFor(host, dpi);
+    LONG_PTR style = ::GetWindowLongPtrW(host, GWL_STYLE);
+    style &= ~static_cast<LONG_PTR>(WS_BORDER | WS_DLGFRAME | WS_THICKFRAME | WS_MAXIMIZEBOX);
+    style |= WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX;
+    ::SetWindowLongPtrW(host, GWL_STYLE, style);
+    const int width = static_cast<int>(720 * ui.scale);
+    const int height = static_cast<int>(480 * ui.scale);
+    PlaceHost(host, width, height);
+    RoundCorners(host, width, height, ui.scale);
+    HideChildren(host);
+    if (!owned) {
+        ui.savedHostProc = reinterpret_cast<WNDPROC>(
+            ::SetWindowLongPtrW(host, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HostWindowProc)));
+    }
+    ui.editFont = ::CreateFontW(-static_cast<int>(14 * ui.scale), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                                DEFAULT_PITCH, L"Microsoft YaHei");
+    ui.view = CreateViewWindow(host, width, height);
+    CommitChange();
+    RequestFadeIn();
+    return IsAttached() ? 1 : 0;
+}
+
+}  // namespace
+
+int32_t Create(int32_t page, int32_t dpi) {
+    UiState& ui = Ui();
+    // A host window left by an attach that failed goes too.
+    if (IsAttached() || (ui.ownsHost && ui.host)) Destroy();
+    RegisterWindowClasses();
+    ui.page = page;  // stored as given; LumUI_SetPage clamps
+    const HWND host = CreateHostWindow(ui.Text(page < PageUninstallConfirm ? L"SetupTitle" : L"UninstallTitle").c_str());
+    if (!host) return 0;
+    // Remembered before attaching, so that LumUI_Destroy removes it even when attaching fails.
+    ui.host = host;
+    ui.ownsHost = true;
+    return AttachWindow(host, dpi, true);
+}
+
+int32_t Attach(HWND host, int32_t dpi) { return AttachWindow(host, dpi, false); }
 
 void BeginClose() {
     UiState& ui = Ui();
@@ -72,8 +168,10 @@ void BeginClose() {
 void Destroy() {
     UiState& ui = Ui();
     BeginClose();
+    StopAnimationTimer();
     EndCrossFade();
-    ReleasePresentation();  // timer, transition window, cross-fade frames
+    ReleasePresentation();  // transition window, cross-fade frames
+    if (ui.transition && ::IsWindow(ui.transition)) ::DestroyWindow(ui.transition);
     ui.modal = false;
     ui.confirmAnswer = -1;
     ui.dialog = DialogNone;
@@ -103,6 +201,7 @@ void Destroy() {
     }
     ui.host = nullptr;
     ui.ownsHost = false;
+    ReleaseWindowFrames();
     ReleaseDrawingResources();
     ui.displayedProgress.Set(0.0f);
     ui.fadeInPending = true;

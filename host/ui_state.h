@@ -58,6 +58,11 @@ struct UiState : ScreenModel {
     bool keyboardCues = false;
     bool animationsEnabled = true;
     int32_t frameIntervalMs = 16;
+    bool timerRunning = false;
+    // The view's off-screen frame must be drawn again before it is shown.
+    bool frameDirty = true;
+    // Only this part of the frame changed (layout units); empty when none.
+    Box dirtyBand;
 
     ValueAnimation displayedProgress;
     EventQueue events;

@@ -61,6 +61,10 @@ bool DialogCardOf(int32_t dialog, DialogCard* card) {
 
 float BusyBarOffset(double now) { return static_cast<float>((1.0 - std::cos(std::numbers::pi * now / 850.0)) * 165.0); }
 
+Box BusyBarBand() { return {kBusyTrackLeft, kBusyTrackTop, kBusyTrackWidth, kBusyBarHeight}; }
+
+Box ClosingPhaseBand() { return {148, 283, 424, 24}; }
+
 const wchar_t* ClosingPhaseKey(int32_t phase) {
     switch (phase) {
     case 1:
@@ -159,7 +163,7 @@ void DrawDialogStill(Canvas& canvas, const PageFrame& frame, const DialogCard* k
     case DialogClosing:
         DrawTextKey(canvas, frame, card.bodyKey, {148, top + 67, 424, 64}, TextStyle{.size = 13, .color = kGrey});
         DrawApplicationCard(canvas, frame, L"ClosingBusy");
-        DrawTextKey(canvas, frame, ClosingPhaseKey(frame.closingPhase), {148, 283, 424, 24},
+        DrawTextKey(canvas, frame, ClosingPhaseKey(frame.closingPhase), ClosingPhaseBand(),
                     TextStyle{.size = 12, .color = kGrey});
         break;
     case DialogCloseFailed:

@@ -36,6 +36,11 @@ void DrawClosingBar(Canvas& canvas, const PageFrame& frame);
 // The busy bar's offset from its track start at clock time `now`: it sweeps
 // 330 units right and back every 1700 ms, slow at the ends.
 float BusyBarOffset(double now);
+// Where the closing dialog's busy bar moves: the only part of that dialog
+// that changes from frame to frame.
+Box BusyBarBand();
+// The closing dialog's phase line.
+Box ClosingPhaseBand();
 // "ClosingGraceful" (1), "ClosingForce" (2) or "ClosingVerify" (anything else).
 const wchar_t* ClosingPhaseKey(int32_t phase);
 

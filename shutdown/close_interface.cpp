@@ -79,7 +79,7 @@ bool ShutdownWithoutWindow(ProcessGroup& group) {
 
 }  // namespace
 
-int32_t CloseApplication(const wchar_t* target) {
+int32_t CloseApplication(const wchar_t* target, const ShutdownRunner& runner) {
     if (!target || target[0] == L'\0') return 0;
     CloseState& state = State();
     if (state.closeInProgress) return 0;
@@ -95,7 +95,13 @@ int32_t CloseApplication(const wchar_t* target) {
     bool outcome = false;
     try {
         if (!group) throw std::logic_error("no process group");
-        outcome = ShutdownWithoutWindow(*group);
+        if (runner) {
+            outcome = runner([group](const PhaseCallback& onPhase) {
+                return RunShutdown(*group, onPhase, kGracefulBudgetMs, kForceBudgetMs, kQuietIntervalMs);
+            });
+        } else {
+            outcome = ShutdownWithoutWindow(*group);
+        }
         // A group released during the run (LumUI_Destroy) leaves the report empty.
         if (state.group == group) TakeReportFrom(*group);
     } catch (...) {
@@ -154,6 +160,8 @@ std::wstring BuildProcessReport(const ReportTexts& texts) {
 }
 
 int32_t ClosingPhase() { return State().closingPhase; }
+
+void SetClosingPhase(int32_t phase) { State().closingPhase = phase; }
 
 ProcessApi& CloseInterfaceProcessApi() {
     static ProcessApi api = SystemProcessApi();

@@ -7,6 +7,7 @@ packages=(
   googletest
   wine wine64 xvfb xauth libgl1-mesa-dri libglx-mesa0
   fonts-wine fonts-wqy-microhei
+  xdotool imagemagick
 )
 sudo=""
 [ "$(id -u)" = 0 ] || sudo=sudo

@@ -39,7 +39,7 @@ lumui_stop_display() {
 # Creates the prefix once: boots it and maps the UI font family to the
 # packaged CJK font, without which DirectWrite lays out nothing at all.
 lumui_prepare_prefix() {
-    if [ -f "$WINEPREFIX/.lumui-ready" ]; then return 0; fi
+    if [ -f "$WINEPREFIX/.lumui-ready" ]; then lumui_unmanaged_windows; return; fi
     mkdir -p "$WINEPREFIX"
     "$LUMUI_WINE" wineboot -i >/dev/null 2>&1 || true
     "$LUMUI_WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Microsoft YaHei' /t REG_SZ \
@@ -48,4 +48,15 @@ lumui_prepare_prefix() {
         | grep -q 'WenQuanYi' || { echo "font replacement not set in $WINEPREFIX" >&2; return 1; }
     "${LUMUI_WINE%/*}/wineserver" -w 2>/dev/null || true
     touch "$WINEPREFIX/.lumui-ready"
+    lumui_unmanaged_windows
+}
+
+# Without a window manager, Wine waits 2 s for one on every hide or destroy
+# of a shown top-level window, unless its windows are unmanaged.
+lumui_unmanaged_windows() {
+    if [ -f "$WINEPREFIX/.lumui-unmanaged" ]; then return 0; fi
+    mkdir -p "$WINEPREFIX"
+    "$LUMUI_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 || return 1
+    "${LUMUI_WINE%/*}/wineserver" -w 2>/dev/null || true
+    touch "$WINEPREFIX/.lumui-unmanaged"
 }

@@ -1,0 +1,452 @@
+// The three window classes and their procedures: the host (own or a setup
+// program's window subclassed), the view that shows the frame and carries the
+// native controls, and the cross-fade overlay.
+#include <windowsx.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "base/failure_log.h"
+#include "draw/canvas.h"
+#include "host/actions.h"
+#include "host/frames.h"
+#include "host/presentation.h"
+#include "host/ui_state.h"
+#include "host/window.h"
+#include "pages/controls.h"
+#include "pages/dialogs.h"
+#include "pages/draw_page.h"
+
+namespace lum {
+namespace {
+
+constexpr const wchar_t* kHostClass = L"Lumora.VectorInstaller.Window";
+constexpr const wchar_t* kViewClass = L"Lumora.VectorInstaller.View";
+constexpr const wchar_t* kTransitionClass = L"Lumora.VectorInstaller.Transition";
+
+// The view's picture and the scratch frame the owner-drawn buttons paint in.
+struct WindowFrames {
+    FrameBitmap view;
+    FrameBitmap button;
+    FrameBitmap band;
+};
+WindowFrames& Frames() {
+    static WindowFrames frames;
+    return frames;
+}
+
+double AnimationMs(double ms) { return Ui().animationsEnabled ? ms : 0.0; }
+
+// Binds the window to the state handed over in CreateWindowEx; every later
+// message finds it in the window's user data.
+UiState* BoundState(HWND window, UINT message, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* state = static_cast<UiState*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
+        return state;
+    }
+    return reinterpret_cast<UiState*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+// Draws only a band of the frame, into a bitmap of its own that is then put
+// in place, so the rest of the frame stays as it was.
+void DrawBand(UiState& ui, FrameBitmap& frame, const Box& band) {
+    const float s = ui.scale;
+    const int left = std::max(0, static_cast<int>(std::floor(band.x * s)));
+    const int top = std::max(0, static_cast<int>(std::floor(band.y * s)));
+    const int right = std::min(frame.width(), static_cast<int>(std::ceil((band.x + band.width) * s)));
+    const int bottom = std::min(frame.height(), static_cast<int>(std::ceil((band.y + band.height) * s)));
+    FrameBitmap& part = Frames().band;
+    if (right <= left || bottom <= top || !part.Ensure(right - left, bottom - top)) return;
+    Canvas canvas;
+    if (!canvas.Begin(part, s)) return;
+    canvas.target()->SetTransform(D2D1::Matrix3x2F::Translation(-left / s, -top / s) * D2D1::Matrix3x2F::Scale(s, s));
+    DrawPage(canvas, WindowFrame(ui, NowMs(), false, false));
+    canvas.End();
+    ::BitBlt(frame.dc(), left, top, right - left, bottom - top, part.dc(), 0, 0, SRCCOPY);
+}
+
+// Draws the whole frame again when it is stale or the view changed size, or
+// only the band that moved.
+bool EnsureViewFrame(UiState& ui) {
+    RECT client{};
+    ::GetClientRect(ui.view, &client);
+    FrameBitmap& frame = Frames().view;
+    const bool resized = frame.width() != client.right || frame.height() != client.bottom;
+    if (!frame.Ensure(client.right, client.bottom)) return false;
+    const Box band = ui.dirtyBand;
+    ui.dirtyBand = {};
+    if (resized || ui.frameDirty) {
+        Canvas canvas;
+        if (canvas.Begin(frame, ui.scale)) {
+            DrawPage(canvas, WindowFrame(ui, NowMs(), false, false));
+            canvas.End();
+        }
+        ui.frameDirty = false;
+    } else if (band.width > 0) {
+        DrawBand(ui, frame, band);
+    }
+    return true;
+}
+
+void OnPaint(UiState& ui, HWND window) {
+    PAINTSTRUCT paint{};
+    const HDC dc = ::BeginPaint(window, &paint);
+    if (dc && EnsureViewFrame(ui)) {
+        const RECT& r = paint.rcPaint;
+        ::BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, Frames().view.dc(), r.left, r.top, SRCCOPY);
+    }
+    ::EndPaint(window, &paint);
+    RequestFadeIn();
+}
+
+// The view's pixels at `origin` drawn as the canvas's background.
+void DrawUnderlay(Canvas& canvas, POINT origin, int width, int height) {
+    const FrameBitmap& view = Frames().view;
+    width = std::min(width, view.width() - static_cast<int>(origin.x));
+    height = std::min(height, view.height() - static_cast<int>(origin.y));
+    if (width <= 0 || height <= 0 || origin.x < 0 || origin.y < 0) return;
+    ::GdiFlush();
+    ComPtr<ID2D1Bitmap> under;
+    const auto format = D2D1::BitmapProperties(D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_IGNORE));
+    const uint32_t* first = view.pixels() + static_cast<size_t>(origin.y) * view.width() + origin.x;
+    if (!Succeeded(canvas.target()->CreateBitmap(D2D1::SizeU(width, height), first, view.width() * 4, format, &under),
+                   "ID2D1RenderTarget::CreateBitmap")) {
+        return;
+    }
+    const float s = canvas.scale();
+    canvas.target()->DrawBitmap(under.Get(), D2D1::RectF(0, 0, width / s, height / s), 1.0f,
+                                D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR);
+}
+
+// One control drawn alone: the view's picture under it, then the control in
+// the same pixels it has in the whole frame.
+LRESULT OnDrawItem(UiState& ui, const DRAWITEMSTRUCT& item) {
+    const size_t index = item.CtlID - kFirstControlId;
+    if (item.CtlID < static_cast<UINT>(kFirstControlId) || index >= ui.controls.size()) return TRUE;
+    if (!EnsureViewFrame(ui)) return TRUE;
+    FrameBitmap& scratch = Frames().button;
+    if (!scratch.Ensure(static_cast<int>(720 * ui.scale), static_cast<int>(64 * ui.scale))) return TRUE;
+    POINT origin{0, 0};
+    ::MapWindowPoints(item.hwndItem, ui.view, &origin, 1);
+    const int width = std::min<int>(item.rcItem.right - item.rcItem.left, scratch.width());
+    const int height = std::min<int>(item.rcItem.bottom - item.rcItem.top, scratch.height());
+    const double now = NowMs();
+    ControlRecord moved = ui.controls[index];
+    const float dx = static_cast<float>(origin.x) / ui.scale;
+    const float dy = static_cast<float>(origin.y) / ui.scale;
+    moved.left -= dx;
+    moved.right -= dx;
+    moved.top -= dy;
+    moved.bottom -= dy;
+    ControlLook look = SampledLook(ui.controls[index], now);
+    if (!ui.keyboardCues || !(item.itemState & ODS_FOCUS)) look.focus = 0.0f;
+    Canvas canvas;
+    if (canvas.Begin(scratch, ui.scale)) {
+        // The picture under the control first: a render target does not keep
+        // what its bitmap held before (Wine's does not).
+        DrawUnderlay(canvas, origin, width, height);
+        const PageFrame frame = WindowFrame(ui, now, true, false);
+        DrawControl(canvas, frame, moved, look);
+        canvas.End();
+    }
+    ::BitBlt(item.hDC, 0, 0, width, height, scratch.dc(), 0, 0, SRCCOPY);
+    return TRUE;
+}
+
+// On PageOptionsPathError, editing the folder makes "StartInstall" usable again.
+void OnFolderEdited(UiState& ui) {
+    if (ui.page != PageOptionsPathError) return;
+    const bool disabled = std::any_of(ui.controls.begin(), ui.controls.end(), [](const ControlRecord& r) {
+        return r.action == ActionStart && r.kind == KindDisabled;
+    });
+    if (!disabled) return;
+    BeginChange();
+    for (ControlRecord& record : ui.controls) {
+        if (record.action != ActionStart) continue;
+        record.kind = KindPrimary;
+        if (record.window) ::EnableWindow(record.window, TRUE);
+    }
+    Redraw();
+    StartCrossFade();
+}
+
+void OnCommand(UiState& ui, WPARAM wParam) {
+    const int id = LOWORD(wParam);
+    const int code = HIWORD(wParam);
+    if (id == kFolderEditId && code == EN_CHANGE) {
+        OnFolderEdited(ui);
+        return;
+    }
+    const size_t index = static_cast<size_t>(id - kFirstControlId);
+    if (code == BN_CLICKED && id >= kFirstControlId && index < ui.controls.size()) {
+        DispatchAction(ui.controls[index].action);
+    }
+}
+
+// One timer tick: everything that moved since the last tick is painted again;
+// the timer stops once nothing moves.
+void OnAnimationTick(UiState& ui) {
+    static double previous = 0.0;
+    const double now = NowMs();
+    const auto moved = [&](const ValueAnimation& a) { return !a.TimeUp(previous); };
+    bool moving = false;
+    if (moved(ui.windowOpacity)) {
+        const float alpha = std::clamp(ui.windowOpacity.ValueAt(now), 0.0f, 1.0f);
+        ::SetLayeredWindowAttributes(ui.host, 0, static_cast<BYTE>(std::lround(alpha * 255.0f)), LWA_ALPHA);
+    }
+    moving |= !ui.windowOpacity.TimeUp(now);
+    if (moved(ui.displayedProgress)) InvalidateBand();
+    moving |= !ui.displayedProgress.TimeUp(now);
+    for (const ControlRecord& record : ui.controls) {
+        const ValueAnimation* all[] = {&record.hover, &record.press, &record.check, &record.focus};
+        bool changed = false;
+        for (const ValueAnimation* a : all) {
+            changed |= moved(*a);
+            moving |= !a->TimeUp(now);
+        }
+        if (changed && record.window) ::InvalidateRect(record.window, nullptr, FALSE);
+    }
+    if (ui.dialog == DialogClosing) {  // the busy bar runs as long as the dialog shows
+        InvalidateLayoutBand(BusyBarBand());
+        moving = true;
+    }
+    previous = now;
+    if (!moving) StopAnimationTimer();
+}
+
+void OnFadeInRequest(UiState& ui) {
+    if (ui.fadeInPending && ::IsWindowVisible(ui.host) && !ui.closing) {
+        ::RedrawWindow(ui.view, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        ui.fadeInPending = false;
+        ui.windowOpacity.Set(ui.animationsEnabled ? 0.0f : 1.0f);
+        ui.windowOpacity.Aim(1.0f, AnimationMs(180), NowMs());
+        ::SetLayeredWindowAttributes(ui.host, 0, ui.animationsEnabled ? 0 : 255, LWA_ALPHA);
+        StartAnimationTimer();
+    }
+    ui.fadeInRequested = false;
+}
+
+void OnViewButtonDown(UiState& ui, LPARAM lParam) {
+    if (ui.titleMenuOpen) {
+        CloseTitleMenu();
+    } else if (ui.languageMenuOpen) {
+        DispatchAction(ActionLanguageMenu);
+    } else if (ui.dialog == DialogNone && GET_Y_LPARAM(lParam) < static_cast<int>(44 * ui.scale)) {
+        // The title band moves the window as a caption would.
+        ::ReleaseCapture();
+        ::SendMessageW(ui.host, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+    }
+}
+
+void OnViewKeyDown(UiState& ui, WPARAM key) {
+    if (key == VK_ESCAPE) {
+        if (ui.titleMenuOpen) {
+            CloseTitleMenu();
+        } else if (ui.languageMenuOpen) {
+            DispatchAction(ActionLanguageMenu);
+        } else if (ui.dialog == DialogNone || ui.dialog == DialogClosing) {
+            DispatchAction(ActionCancel);
+        } else {
+            ui.confirmAnswer = -1;
+        }
+    } else if (key == VK_RETURN) {
+        for (const ControlRecord& record : ui.controls) {
+            if (record.kind == KindPrimary) {
+                DispatchAction(record.action);
+                return;
+            }
+        }
+    } else if (key == VK_TAB && !ui.controls.empty() && ui.controls.front().window) {
+        ::SetFocus(ui.controls.front().window);
+    }
+}
+
+LRESULT CALLBACK ViewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    UiState* state = BoundState(window, message, lParam);
+    if (!state || message == WM_NCCREATE) return ::DefWindowProcW(window, message, wParam, lParam);
+    UiState& ui = *state;
+    KeyboardCueTracker(message, wParam);
+    switch (message) {
+    case WM_PAINT:
+        OnPaint(ui, window);
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PRINTCLIENT:  // PrintWindow and accessibility tools get the frame as painted
+        if (EnsureViewFrame(ui)) {
+            const FrameBitmap& frame = Frames().view;
+            ::BitBlt(reinterpret_cast<HDC>(wParam), 0, 0, frame.width(), frame.height(), frame.dc(), 0, 0, SRCCOPY);
+        }
+        return 0;
+    case WM_SIZE:
+        ui.frameDirty = true;
+        EndCrossFade();
+        ::InvalidateRect(window, nullptr, FALSE);
+        return 0;
+    case WM_DRAWITEM:
+        return OnDrawItem(ui, *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+    case WM_COMMAND:
+        OnCommand(ui, wParam);
+        return 0;
+    case WM_CTLCOLOREDIT: {
+        const HDC dc = reinterpret_cast<HDC>(wParam);
+        ::SetTextColor(dc, RGB(0x17, 0x2B, 0x45));
+        ::SetBkColor(dc, RGB(0xFF, 0xFF, 0xFF));
+        return reinterpret_cast<LRESULT>(::GetStockObject(WHITE_BRUSH));
+    }
+    case WM_TIMER:
+        if (wParam == kAnimationTimerId) OnAnimationTick(ui);
+        return 0;
+    case WM_LBUTTONDOWN:
+        OnViewButtonDown(ui, lParam);
+        return 0;
+    case WM_KEYDOWN:
+        OnViewKeyDown(ui, wParam);
+        return 0;
+    case WM_CONTEXTMENU:
+        OpenTitleMenu(static_cast<int32_t>(lParam));
+        return 0;
+    case kFadeInMessage:
+        OnFadeInRequest(ui);
+        return 0;
+    default:
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+LRESULT HostDefault(const UiState& ui, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (ui.savedHostProc && !ui.ownsHost) return ::CallWindowProcW(ui.savedHostProc, window, message, wParam, lParam);
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+void OnSettingChange(UiState& ui) {
+    ReadSystemSettings();
+    if (ui.animationsEnabled) {
+        StartAnimationTimer();
+        return;
+    }
+    SnapAnimations();
+    StopAnimationTimer();
+}
+
+LRESULT OnHostClose(UiState& ui, HWND window, WPARAM wParam, LPARAM lParam) {
+    if (ui.dialog == DialogClosing) return 0;  // the application is being closed: wait for it
+    const bool finished = ui.page == PageInstalled || ui.page == PageUninstalled;
+    if (ui.ownsHost) {
+        DispatchAction(finished ? ActionFinish : ActionCancel);
+        return 0;
+    }
+    if (ui.page == PageInstalled) {
+        DispatchAction(ActionFinish);
+        return 0;
+    }
+    return HostDefault(ui, window, WM_CLOSE, wParam, lParam);
+}
+
+LRESULT HandleHostMessage(UiState& ui, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    KeyboardCueTracker(message, wParam);
+    const bool attached = IsAttached() && ui.host == window;
+    switch (message) {
+    case WM_CONTEXTMENU:
+        if (!attached) break;
+        OpenTitleMenu(static_cast<int32_t>(lParam));
+        return 0;
+    case WM_ACTIVATEAPP:
+        if (!wParam) CloseTitleMenu();
+        break;
+    case WM_SETTINGCHANGE:
+        if (attached) OnSettingChange(ui);
+        break;
+    case WM_SHOWWINDOW:
+        if (wParam && attached && !ui.fadeInPending) StartAnimationTimer();
+        break;
+    case WM_ERASEBKGND:
+        if (attached) return 1;
+        break;
+    case WM_CLOSE:
+        if (attached) return OnHostClose(ui, window, wParam, lParam);
+        break;
+    case WM_SIZE:
+        if (!attached) break;
+        if (wParam == SIZE_MINIMIZED) {
+            EndCrossFade();
+            StopAnimationTimer();
+        } else {
+            ::SetWindowPos(ui.view, nullptr, 0, 0, LOWORD(lParam), HIWORD(lParam), SWP_NOZORDER | SWP_NOACTIVATE);
+            StartAnimationTimer();
+        }
+        break;
+    default:
+        break;
+    }
+    return HostDefault(ui, window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK OwnHostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    UiState* state = BoundState(window, message, lParam);
+    if (!state || message == WM_NCCREATE) return ::DefWindowProcW(window, message, wParam, lParam);
+    return HandleHostMessage(*state, window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK TransitionWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_NCHITTEST:
+        return HTTRANSPARENT;  // clicks go to what lies below
+    case WM_ERASEBKGND:
+        return 1;
+    default:
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+void Register(const wchar_t* name, WNDPROC procedure, UINT style) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.style = style;
+    wc.lpfnWndProc = procedure;
+    wc.hInstance = Ui().module;
+    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = name;
+    if (!::RegisterClassExW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+        ReportFailedCall("RegisterClassExW", ::GetLastError());
+    }
+}
+
+}  // namespace
+
+// A foreign host is subclassed: the state is the process-wide one.
+LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return HandleHostMessage(Ui(), window, message, wParam, lParam);
+}
+
+void RegisterWindowClasses() {
+    Register(kViewClass, ViewWindowProc, 0);
+    Register(kHostClass, OwnHostWindowProc, CS_DROPSHADOW);
+    Register(kTransitionClass, TransitionWindowProc, 0);
+}
+
+HWND CreateHostWindow(const wchar_t* title) {
+    UiState& ui = Ui();
+    const HWND host = ::CreateWindowExW(WS_EX_APPWINDOW, kHostClass, title, WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX, 0,
+                                        0, 720, 480, nullptr, nullptr, ui.module, &ui);
+    if (!host) ReportFailedCall("CreateWindowExW", ::GetLastError());
+    return host;
+}
+
+HWND CreateViewWindow(HWND host, int width, int height) {
+    UiState& ui = Ui();
+    const HWND view = ::CreateWindowExW(WS_EX_COMPOSITED | WS_EX_CONTROLPARENT, kViewClass, L"Lumora",
+                                        WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_TABSTOP, 0, 0,
+                                        width, height, host, nullptr, ui.module, &ui);
+    if (!view) ReportFailedCall("CreateWindowExW", ::GetLastError());
+    return view;
+}
+
+void ReleaseWindowFrames() {
+    Frames().view.Release();
+    Frames().button.Release();
+    Frames().band.Release();
+}
+
+}  // namespace lum
