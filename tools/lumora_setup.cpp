@@ -7,9 +7,9 @@
 //                    [/APPARGS=text] [/FILES=n] [/PACE=ms] [/DPI=n] [/LUMLOGFILE=file]
 //
 // Every export call is printed as one line "LumUI_Name(arguments) = result" to
-// stdout and to the transcript file; LumUI_Poll calls that find nothing and
+// stdout and appended to the transcript file; LumUI_Poll calls that find nothing and
 // the LumUI_ReadLog calls of the log callback are left out. The log callback
-// appends every native log line to the log file (default
+// writes every native log line into the log file (default
 // %TEMP%\Lumora-setup.log). /LUMLOGFILE= starts this program again through
 // LumUI_RunLogged, which hands it /LOG= and waits for it.
 //
@@ -127,7 +127,7 @@ std::wstring ModuleDir() {
 class Transcript {
 public:
     explicit Transcript(const std::wstring& path) {
-        if (!path.empty()) file_.reset(::_wfopen(path.c_str(), L"wb"));
+        if (!path.empty()) file_.reset(::_wfopen(path.c_str(), L"ab"));
     }
     void Line(const std::wstring& text) {
         const std::string line = Utf8(text) + "\n";
