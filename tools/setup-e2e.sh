@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # End-to-end run of the reference setup host (lumora_setup.exe) on the current
 # X display under Wine, driven by real pointer clicks (xdotool):
-#   install:   welcome → Customize → options → Start; a stand-in for Lumora runs
-#              from the install folder, so "Close and continue" → copying → Later
+#   install:   welcome → Customize → options, a relative folder typed → Start →
+#              the folder error → the real folder typed → Start; a stand-in for
+#              Lumora runs from the install folder, so "Close and continue" →
+#              copying → Later
 #   uninstall: started again through /LUMLOGFILE= (LumUI_RunLogged) → existing
 #              installation → uninstall link → remove data → Uninstall → Clear and
 #              uninstall → uninstalling with the data-cleanup stage → Finish
@@ -103,10 +105,18 @@ origin "Welcome to Lumora"
 click 178 391 "$log1" "UI action=2 page=0 dialog=0"          # Customize
 poll 10 "the options page" has "$t1" "LumUI_SetPage(1)"
 shot install-1-options
+type_folder() {
+    xdotool mousemove $((ox + 300)) $((oy + 198)) click 1 key End shift+Home
+    xdotool type --delay 10 "$1"
+}
+type_folder 'relative\folder'
 click 578 444 "$log1" "UI action=3 page=1 dialog=0"          # Start installation
+poll 10 "the folder error" has "$t1" "LumUI_SetPage(10)"
+type_folder "$(win "$dir")"
+click 578 444 "$log1" "UI action=3 page=10 dialog=0"         # Start installation
 poll 20 "the app-running dialog" has "$t1" "LumUI_ProcessRunning(\"$(win "$dir")\\Lumora.exe\") = 1"
 shot install-2-app-running changed
-click 484 350 "$log1" "UI action=202 page=1 dialog=2"        # Close and continue
+click 484 350 "$log1" "UI action=202 page=10 dialog=2"        # Close and continue
 poll 30 "the installed page" has "$t1" "LumUI_SetPage(3)"
 shot install-3-installed
 click 178 392 "$log1" "UI action=7 page=3 dialog=0"          # Later
@@ -122,6 +132,11 @@ LumUI_Create(0, 96) = 1
 LumUI_Show()
 LumUI_Poll() = 2
 LumUI_SetPage(1)
+LumUI_Poll() = 3
+LumUI_GetPath() = "relative\\folder"
+LumUI_ValidatePath("relative\\folder", 64) = 1
+LumUI_SetText("Error", "Choose a valid absolute installation path.")
+LumUI_SetPage(10)
 LumUI_Poll() = 3
 LumUI_GetPath() = "$d"
 LumUI_ValidatePath("$d", 64) = 0
@@ -191,7 +206,8 @@ check_log() {
     [ -z "$(grep '^\[native ' "$log" | sort | uniq -d)" ] || fail "$log: a line twice"
     diff <(grep -o 'UI action=.*' "$log" | tr -d '\r') <(printf '%s\n' "$@") || fail "$log: action lines"
 }
-check_log "$log1" "UI action=2 page=0 dialog=0" "UI action=3 page=1 dialog=0" "UI action=202 page=1 dialog=2" \
+check_log "$log1" "UI action=2 page=0 dialog=0" "UI action=3 page=1 dialog=0" "UI action=3 page=10 dialog=0" \
+    "UI action=202 page=10 dialog=2" \
     "UI action=7 page=3 dialog=0"
 check_log "$log2" "UI action=13 page=4 dialog=0" "UI action=101 page=5 dialog=0" "UI action=3 page=5 dialog=0" \
     "UI action=202 page=5 dialog=3" "UI action=7 page=7 dialog=0"
