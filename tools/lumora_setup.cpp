@@ -440,10 +440,13 @@ private:
         } else {
             lum_.SetPage(5);
         }
+        int32_t choice = lum_.RunModal();
         for (;;) {
-            const int32_t choice = lum_.RunModal();
             if (choice == 0) return 1;
-            if (!CloseLumora()) continue;
+            if (!CloseLumora()) {
+                choice = lum_.RunModal();
+                continue;
+            }
             lum_.SetPage(6);
             std::wstring manifest;
             ReadText(Manifest(), manifest);
@@ -456,7 +459,6 @@ private:
             lum_.SetText(L"Error", L"Some files of " + Dir() + L" could not be removed.");
             lum_.SetPage(9);
             if (lum_.RunModal() != 9) return 1;
-            lum_.SetPage(5);
         }
         lum_.SetPage(7);
         lum_.RunModal();
@@ -481,9 +483,10 @@ private:
         }
         std::sort(folders.begin(), folders.end(), [](const auto& a, const auto& b) { return a.size() > b.size(); });
         for (const auto& folder : folders) ::RemoveDirectoryW((Dir() + L"\\" + folder).c_str());
+        if (!ok) return false;  // the list stays for a retry
         ::DeleteFileW(Manifest().c_str());
         ::RemoveDirectoryW(Dir().c_str());
-        return ok;
+        return true;
     }
 
     bool RemoveData() {

@@ -22,7 +22,8 @@ wine=${LUMUI_WINE:-/usr/lib/wine/wine64}
 work=$(mktemp -d /tmp/lumora-e2e.XXXXXX)
 pids=()
 cleanup() {
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+    # The started programs, and the relaunched host, whose command line names $work.
+    for p in "${pids[@]}" $(pgrep -f "${work##*/}" || true); do kill "$p" 2>/dev/null || true; done
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -48,7 +49,7 @@ click() {
     local attempt
     for attempt in 1 2 3; do
         xdotool mousemove $((ox + $1)) $((oy + $2)) click 1
-        local deadline=$((SECONDS + 3))
+        local deadline=$((SECONDS + 5))
         while [ $SECONDS -lt $deadline ]; do has "$3" "$4" && return 0; sleep 0.1; done
     done
     fail "no \"$4\" after clicking ($1, $2)"
