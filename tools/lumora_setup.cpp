@@ -369,8 +369,11 @@ private:
         if (check != 0) {
             lum_.SetText(L"Error", kErrors[std::min<uint32_t>(check, 3)]);
             lum_.SetPage(10);
+            pathError_ = true;
             return Outcome::Back;
         }
+        if (pathError_) lum_.SetPage(1);  // the folder is fine now: no red text behind the dialogs
+        pathError_ = false;
         if (!CloseLumora()) return Outcome::Back;
         lum_.SetPage(2);
         std::vector<std::wstring> files;
@@ -535,6 +538,7 @@ private:
     const Options& o_;
     Lumora& lum_;
     std::wstring installDir_;
+    bool pathError_ = false;
 };
 
 }  // namespace

@@ -117,7 +117,7 @@ type_folder "$(win "$dir")"
 click 578 444 "$log1" "UI action=3 page=10 dialog=0"         # Start installation
 poll 20 "the app-running dialog" has "$t1" "LumUI_ProcessRunning(\"$(win "$dir")\\Lumora.exe\") = 1"
 shot install-2-app-running changed
-click 484 350 "$log1" "UI action=202 page=10 dialog=2"        # Close and continue
+click 484 350 "$log1" "UI action=202 page=1 dialog=2"        # Close and continue
 poll 30 "the installed page" has "$t1" "LumUI_SetPage(3)"
 shot install-3-installed
 click 178 392 "$log1" "UI action=7 page=3 dialog=0"          # Later
@@ -141,6 +141,7 @@ LumUI_SetPage(10)
 LumUI_Poll() = 3
 LumUI_GetPath() = "$d"
 LumUI_ValidatePath("$d", 64) = 0
+LumUI_SetPage(1)
 LumUI_ProcessRunning("$d\\Lumora.exe") = 1
 LumUI_Confirm(2) = 1
 LumUI_CloseApplication("$d\\Lumora.exe") = 1
@@ -208,7 +209,7 @@ check_log() {
     diff <(grep -o 'UI action=.*' "$log" | tr -d '\r') <(printf '%s\n' "$@") || fail "$log: action lines"
 }
 check_log "$log1" "UI action=2 page=0 dialog=0" "UI action=3 page=1 dialog=0" "UI action=3 page=10 dialog=0" \
-    "UI action=202 page=10 dialog=2" \
+    "UI action=202 page=1 dialog=2" \
     "UI action=7 page=3 dialog=0"
 check_log "$log2" "UI action=13 page=4 dialog=0" "UI action=101 page=5 dialog=0" "UI action=3 page=5 dialog=0" \
     "UI action=202 page=5 dialog=3" "UI action=7 page=7 dialog=0"
