@@ -342,7 +342,10 @@ private:
             const int32_t code = WaitEvent();
             if (code == 5 || code == 7) return code == 5 ? 1 : 0;
             if (code == 2) lum_.SetPage(1);
-            if (code == 4) lum_.SetPage(home);
+            if (code == 4) {
+                lum_.SetPage(home);
+                pathError_ = false;
+            }
             if (code == 8) Browse();
             if (code == 11 || code == 12) Open(lum_.GetLink(code - 10), L"");
             if (code == 13) return Uninstall(false);
