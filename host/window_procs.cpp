@@ -16,6 +16,7 @@
 #include "pages/controls.h"
 #include "pages/dialogs.h"
 #include "pages/draw_page.h"
+#include "pages/progress_page.h"
 
 namespace lum {
 namespace {
@@ -61,7 +62,12 @@ void DrawBand(UiState& ui, FrameBitmap& frame, const Box& band) {
     Canvas canvas;
     if (!canvas.Begin(part, s)) return;
     canvas.target()->SetTransform(D2D1::Matrix3x2F::Translation(-left / s, -top / s) * D2D1::Matrix3x2F::Scale(s, s));
-    DrawPage(canvas, WindowFrame(ui, NowMs(), false, false));
+    const PageFrame moving = WindowFrame(ui, NowMs(), false, false);
+    if (ui.dialog == DialogNone && (ui.page == PageInstalling || ui.page == PageUninstalling)) {
+        DrawProgressBand(canvas, moving);  // the bar alone: a setup calls SetProgress for every file
+    } else {
+        DrawPage(canvas, moving);
+    }
     canvas.End();
     ::BitBlt(frame.dc(), left, top, right - left, bottom - top, part.dc(), 0, 0, SRCCOPY);
 }

@@ -118,7 +118,9 @@ click 578 444 "$log1" "UI action=3 page=10 dialog=0"         # Start installatio
 poll 20 "the app-running dialog" has "$t1" "LumUI_ProcessRunning(\"$(win "$dir")\\Lumora.exe\") = 1"
 shot install-2-app-running changed
 click 484 350 "$log1" "UI action=202 page=1 dialog=2"        # Close and continue
-poll 30 "the installed page" has "$t1" "LumUI_SetPage(3)"
+# Each of the 300 files moves the bar, and under Wine's software renderer every
+# repaint of the bar takes tens of milliseconds.
+poll 120 "the installed page" has "$t1" "LumUI_SetPage(3)"
 shot install-3-installed
 click 178 392 "$log1" "UI action=7 page=3 dialog=0"          # Later
 poll 20 "the host to end" has "$t1" "LumUI_Destroy()"
@@ -172,7 +174,7 @@ shot uninstall-1-confirm
 click 590 444 "$log2" "UI action=3 page=5 dialog=0"          # Uninstall
 shot uninstall-2-clear-data changed
 click 482 336 "$log2" "UI action=202 page=5 dialog=3"        # Clear and uninstall
-poll 30 "the uninstalled page" has "$t2" "LumUI_SetPage(7)"
+poll 120 "the uninstalled page" has "$t2" "LumUI_SetPage(7)"
 shot uninstall-3-uninstalled
 click 590 444 "$log2" "UI action=7 page=7 dialog=0"          # Finish
 poll 20 "the relaunch to end" grep -q '^LumUI_RunLogged(.*) = 0$' "$t2"
