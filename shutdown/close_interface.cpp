@@ -91,6 +91,9 @@ int32_t CloseApplication(const wchar_t* target, const ShutdownRunner& runner) {
 
     std::shared_ptr<ProcessGroup> group;
     ProcessRunningImpl(target, &group);  // makes the target's group current and scans once
+    // A target without a root is refused: its scan logged "Invalid process target root" and there is
+    // nothing to wait for.
+    if (group && group->root.empty()) return 0;
 
     bool outcome = false;
     try {

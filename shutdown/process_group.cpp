@@ -1,6 +1,7 @@
 #include "shutdown/process_group.h"
 
 #include "shutdown/canonical_path.h"
+#include "shutdown/target_refusal.h"
 
 namespace lum {
 
@@ -20,7 +21,7 @@ ProcessGroup::ProcessGroup(const std::wstring& target, LogSink sink, const Proce
     : logSink(std::move(sink)), api(processApi) {
     canonicalTarget = CanonicalPath(target);
     Log(L"Process group target=\"" + target + L"\" canonical=\"" + canonicalTarget + L"\"");
-    root = ProcessRoot(canonicalTarget);
+    root = AdmissibleProcessRoot(canonicalTarget);
     Log(L"Process group root=\"" + root + L"\"; scope=verified-path-and-descendants; no executable-name matching");
 }
 

@@ -42,8 +42,9 @@ std::wstring DescribeIdentity(const TrackedIdentity& identity);
 
 struct ProcessGroup {
     // Logs "Process group target=..." and "Process group root=...". An empty
-    // root (target in a drive root or without a backslash) is accepted here;
-    // every snapshot then fails with error 87.
+    // root (target in a drive root or without a backslash, or refused by
+    // AdmissibleProcessRoot) is accepted here; every snapshot then fails with
+    // error 87.
     ProcessGroup(const std::wstring& target, LogSink sink, const ProcessApi& processApi = SystemProcessApi());
     ProcessGroup(const ProcessGroup&) = delete;
     ProcessGroup& operator=(const ProcessGroup&) = delete;

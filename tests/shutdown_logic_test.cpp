@@ -19,6 +19,7 @@
 #include "shutdown/process_group.h"
 #include "shutdown/shutdown_engine.h"
 #include "shutdown/snapshot.h"
+#include "shutdown/target_refusal.h"
 #include "test_support.h"
 
 using lum::ProcessGroup;
@@ -297,6 +298,14 @@ TEST(ShutdownPaths, CanonicalPathsComparisonsAndErrorTexts) {
     EXPECT_FALSE(lum::EqualsIgnoringAsciiCase(L"C:\\\u00C4pps", L"C:\\\u00E4pps"));
     EXPECT_TRUE(lum::StartsWithIgnoringAsciiCase(L"C:\\APPS\\Lumora\\x.exe", L"c:\\apps\\lumora\\"));
     EXPECT_EQ(lum::ProcessRoot(L"\\\\server\\share\\Lumora.exe"), L"\\\\server\\share\\");
+    // A root may not be a shared folder or hold one; a sibling that merely starts alike is no shared folder.
+    const std::vector<std::wstring> shared = {L"C:\\Program Files", L"C:\\Users\\me\\"};
+    for (const wchar_t* root : {L"c:\\program files\\", L"C:\\Users\\", L"C:\\Users\\Me\\"}) {
+        EXPECT_TRUE(lum::RootCoversSharedFolder(root, shared)) << lumtest::Utf8(root);
+    }
+    for (const wchar_t* root : {L"C:\\Program Files\\Lumora\\", L"C:\\Program Files (x86)\\", L""}) {
+        EXPECT_FALSE(lum::RootCoversSharedFolder(root, shared)) << lumtest::Utf8(root);
+    }
 
     wchar_t* message = nullptr;
     const DWORD length = ::FormatMessageW(0x1300, nullptr, 5, 0, reinterpret_cast<wchar_t*>(&message), 0, nullptr);

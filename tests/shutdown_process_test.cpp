@@ -480,3 +480,39 @@ TEST_F(ShutdownProcessTest, HostCallbacksDuringACloseCannotTakeTheGroupAway) {
     EXPECT_EQ(Report(), L"No related processes found.");
     EXPECT_EQ(Dll().ProcessRunning(g_nestedTarget.c_str()), 0);
 }
+
+// A folder as the target would make the folder above it the root, and a
+// target in a shared folder makes that folder the root: both are refused at
+// once, and programs beside the install folder or in the shared folder live on.
+TEST_F(ShutdownProcessTest, FolderTargetsAndTargetsInSharedFoldersAreRefused) {
+    TempDir parent;
+    const std::wstring install = parent / L"Lumora";
+    ASSERT_TRUE(::CreateDirectoryW(install.c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryW((parent / L"Other").c_str(), nullptr));
+    wchar_t temp[MAX_PATH + 1];
+    const std::wstring shared(temp, ::GetTempPathW(MAX_PATH + 1, temp));
+    const std::wstring sharedExe = shared + L"lumfixture-" + std::to_wstring(::GetCurrentProcessId()) + L".exe";
+    {
+        ReadyEvents ready;
+        Processes processes;
+        const DWORD neighbour =
+            processes.Start(Copy(parent / L"Other\\Tool.exe"), {L"nowindow", L"--ready", ready.Add()});
+        const DWORD inShared = processes.Start(Copy(sharedExe), {L"nowindow", L"--ready", ready.Add()});
+        ASSERT_TRUE(ready.WaitAll());
+        for (const std::wstring& target : {install, install + L"\\", shared + L"Lumora.exe"}) {
+            Dll().Destroy();  // a new group for each target
+            EXPECT_EQ(Dll().ProcessRunning(target.c_str()), -1) << lumtest::Utf8(target);
+            EXPECT_EQ(Dll().CloseApplication(target.c_str()), 0) << lumtest::Utf8(target);
+            const Lines lines = TakeDllLog();
+            ASSERT_EQ(lines.size(), 4u) << lumtest::Utf8(target);
+            const std::wstring noRoot = L"Process group root=\"\"; scope=verified-path-and-descendants; "
+                                        L"no executable-name matching";
+            const std::wstring refused = L"Invalid process target root";
+            EXPECT_EQ(Lines(lines.begin() + 1, lines.end()), (Lines{noRoot, refused, refused}));
+        }
+        for (DWORD pid : {neighbour, inShared}) {
+            EXPECT_EQ(::WaitForSingleObject(processes.HandleOf(pid), 0), WAIT_TIMEOUT) << "closed: " << pid;
+        }
+    }
+    EXPECT_TRUE(::DeleteFileW(sharedExe.c_str()));
+}
