@@ -7,6 +7,7 @@
 
 #include "base/failure_log.h"
 #include "draw/canvas.h"
+#include "draw/layout_text.h"
 #include "draw/text_layout.h"
 
 namespace lum {
@@ -115,7 +116,8 @@ ComPtr<IDWriteTextLayout> BuildTextLayout(const std::wstring& text, float width,
 
         ComPtr<IDWriteTextLayout> layout;
         CountTextLayout();
-        if (!Succeeded(factory->CreateTextLayout(text.c_str(), static_cast<UINT32>(text.size()), format.Get(),
+        const std::wstring_view shown = LayoutText(text);
+        if (!Succeeded(factory->CreateTextLayout(shown.data(), static_cast<UINT32>(shown.size()), format.Get(),
                                                  width, height, layout.GetAddressOf()),
                        "IDWriteFactory::CreateTextLayout")) {
             break;
@@ -201,7 +203,8 @@ float MeasureText(const std::wstring& text, float fontSize) {
     ComPtr<IDWriteTextLayout> layout;
     DWRITE_TEXT_METRICS metrics{};
     CountTextLayout();
-    if (!Succeeded(factory->CreateTextLayout(text.c_str(), static_cast<UINT32>(text.size()), format.Get(),
+    const std::wstring_view shown = LayoutText(text);
+    if (!Succeeded(factory->CreateTextLayout(shown.data(), static_cast<UINT32>(shown.size()), format.Get(),
                                              kMeasureMaxWidth, kMeasureMaxHeight, layout.GetAddressOf()),
                    "IDWriteFactory::CreateTextLayout") ||
         FAILED(layout->GetMetrics(&metrics))) {

@@ -13,6 +13,7 @@
 
 #include "draw/canvas.h"
 #include "draw/icons.h"
+#include "draw/layout_text.h"
 #include "draw/png_writer.h"
 #include "draw/scenes.h"
 #include "draw/text_layout.h"
@@ -307,6 +308,16 @@ TEST_F(CanvasTest, OverflowIsListedOnlyWhenCollected) {
     ASSERT_EQ(overflows.size(), 2u);
     EXPECT_EQ(overflows[0], kLongText);
     EXPECT_EQ(overflows[1], L"Widewordwithoutbreaks");
+}
+
+TEST(LayoutTextTest, LongTextsAreCutWithoutSplittingASurrogatePair) {
+    const std::wstring pair = L"\U0001F600";
+    for (size_t before : {kMaxLayoutUnits - 1, kMaxLayoutUnits - 2}) {
+        const std::wstring text = std::wstring(before, L'a') + pair + L"b";
+        const size_t kept = before == kMaxLayoutUnits - 1 ? before : before + 2;  // never half of the pair
+        EXPECT_EQ(LayoutText(text), std::wstring_view(text).substr(0, kept));
+    }
+    EXPECT_EQ(LayoutText(L"short"), L"short");
 }
 
 TEST_F(CanvasTest, LayoutCacheSharesEqualKeysAndEmptiesWhenFull) {

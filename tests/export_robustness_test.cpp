@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <set>
 #include <string>
 
+#include "base/scoped_win.h"
 #include "test_support.h"
 
 using lumtest::Dll;
@@ -86,6 +88,45 @@ TEST(ExportRobustness, ReadLogWithOddSizesNeverLosesALine) {
     EXPECT_EQ(api.ReadLog(small, 1), -1);
     EXPECT_EQ(api.ReadLog(nullptr, INT_MAX), length);
     EXPECT_EQ(lumtest::DrainDllLog().size(), 1u);
+}
+
+// Texts far longer than any box: every screen still renders, the overflow
+// report names each of them whole, and the path reads back whole.
+TEST(ExportRobustness, HugeTextsRenderOnEveryScreen) {
+    const auto& api = Dll();
+    lum::ComScope com;
+    lumtest::TempDir dir;
+    const auto huge = [](wchar_t c) { return std::wstring(100000, c); };
+    const std::wstring path = L"C:\\" + huge(L'p'), error = huge(L'e'), version = huge(L'v'), detail = huge(L'd'),
+                       text = huge(L't');
+    api.SetPath(path.c_str());
+    api.SetText(L"Error", error.c_str());
+    api.SetText(L"Version", version.c_str());
+    api.SetProgress(1, 2, detail.c_str());
+    for (const wchar_t* title : {L"SetupTitle", L"UninstallTitle"}) api.SetText(title, text.c_str());  // on every page
+
+    std::set<std::wstring> reported;
+    for (int32_t scenario = 0; scenario <= 19; ++scenario) {
+        const std::wstring png = dir / (std::to_wstring(scenario) + L".png");
+        EXPECT_EQ(api.Render(png.c_str(), scenario, 96), 1) << scenario;
+        const std::wstring dump = lumtest::Wide(lumtest::ReadFileBytes(png + L".layout.txt"));
+        for (size_t at = dump.find(L'\n') + 1, end; at < dump.size(); at = end + 1) {
+            end = dump.find(L'\n', at);
+            reported.insert(dump.substr(at, end - at));
+        }
+    }
+    for (const std::wstring* whole : {&path, &error, &detail, &text}) {  // no screen shows the version
+        EXPECT_EQ(reported.count(*whole), 1u) << lumtest::Utf8(whole->substr(0, 4));
+    }
+    std::wstring back(path.size() + 1, L'#');
+    EXPECT_EQ(api.GetPath(back.data(), static_cast<int32_t>(back.size())), static_cast<int32_t>(path.size()));
+    EXPECT_EQ(back.c_str(), path);
+
+    api.LoadLanguage(nullptr, L"english");
+    api.SetPath(L"C:\\Program Files\\Lumora");
+    api.SetText(L"Error", nullptr);
+    api.SetText(L"Version", nullptr);
+    api.SetProgress(0, 0, nullptr);
 }
 
 // Setup programs often end without FreeLibrary; the process must still end
