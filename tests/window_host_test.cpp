@@ -351,16 +351,19 @@ TEST_F(WindowHost, WindowedCloseKeepsTheWindowAnsweringAndShowsEachPhase) {
     Dll().SetPage(4);
     const HWND view = View();
     std::atomic<bool> done{false}, stopped{false};
-    int samples = 0;
+    int samples = 0, late = 0;
     std::vector<std::vector<uint32_t>> phaseLines;
     std::thread sampler([&] {  // samples while the closing dialog is up, every 100 ms
         for (; !done; ::Sleep(100)) {
             const HWND busy = ::GetDlgItem(view, 1000);
             if (!busy || ::IsWindowEnabled(busy) || ::GetDlgItem(view, 1001)) continue;
-            // The dialog is painted once before the wait; from then on the window answers quickly.
+            // The dialog is painted once before the wait; from then on the window answers quickly. A
+            // loaded machine may miss a sample now and then, but the window never stops answering.
             DWORD_PTR result = 0;
-            EXPECT_TRUE(::SendMessageTimeoutW(view, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, samples ? 300 : 3000, &result) ||
-                        done) << "no answer within 300 ms at sample " << samples;
+            const ULONGLONG asked = ::GetTickCount64();
+            EXPECT_TRUE(::SendMessageTimeoutW(view, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 3000, &result) || done)
+                << "no answer at sample " << samples;
+            if (samples > 0 && ::GetTickCount64() - asked > 300) ++late;
             std::vector<uint32_t> frame = Print(view), line;
             for (int y = 283; y < 307 && !frame.empty(); ++y) line.insert(line.end(), &frame[y * 720 + 148], &frame[y * 720 + 572]);
             if (phaseLines.empty() || line != phaseLines.back()) phaseLines.push_back(std::move(line));
@@ -375,6 +378,7 @@ TEST_F(WindowHost, WindowedCloseKeepsTheWindowAnsweringAndShowsEachPhase) {
     PumpUntil([&] { return stopped.load(); });
     sampler.join();
     EXPECT_GE(samples, 15);
+    EXPECT_LE(late * 5, samples) << late << " of " << samples << " answers took over 300 ms";
     EXPECT_GE(phaseLines.size(), 2u) << "the phase line changes";
     EXPECT_EQ(Buttons().size(), 6u) << "the page's controls are back";
     EXPECT_TRUE(::IsWindowEnabled(Buttons()[4]));
