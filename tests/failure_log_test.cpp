@@ -40,12 +40,12 @@ TEST(FailureLogTest, RenderIntoAMissingFolderFailsAndSaysWhy) {
     ASSERT_TRUE(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
     lumtest::TempDir dir;
     const std::wstring png = dir / L"no-such-folder\\screen.png";
-    lumtest::DrainDllLog();
+    lumtest::TakeDllLog();
     EXPECT_EQ(lumtest::Dll().Render(png.c_str(), 0, 96), 0);
     EXPECT_EQ(lumtest::Dll().Render(png.c_str(), 1, 96), 0);
-    const std::vector<std::wstring> lines = lumtest::DrainDllLog();
+    const std::vector<std::wstring> lines = lumtest::TakeDllLog();
     const uint32_t pathNotFound = static_cast<uint32_t>(HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND));
-    EXPECT_EQ(CountContaining(lines, L"] Call failed call=IWICStream::InitializeFromFilename error=" +
+    EXPECT_EQ(CountContaining(lines, L"Call failed call=IWICStream::InitializeFromFilename error=" +
                                            std::to_wstring(pathNotFound) + L" "),
               1u);
     ::CoUninitialize();

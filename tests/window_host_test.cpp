@@ -347,7 +347,7 @@ private:
 TEST_F(WindowHost, WindowedCloseKeepsTheWindowAnsweringAndShowsEachPhase) {
     FixtureApps apps;
     apps.Start(L"ignore");
-    lumtest::DrainDllLog();
+    lumtest::TakeDllLog();
     Dll().SetPage(4);
     const HWND view = View();
     std::atomic<bool> done{false}, stopped{false};
@@ -383,7 +383,7 @@ TEST_F(WindowHost, WindowedCloseKeepsTheWindowAnsweringAndShowsEachPhase) {
     EXPECT_EQ(Buttons().size(), 6u) << "the page's controls are back";
     EXPECT_TRUE(::IsWindowEnabled(Buttons()[4]));
     EXPECT_EQ(Drain(), std::vector<int>{});
-    for (const std::wstring& line : lumtest::DrainDllLog()) {
+    for (const std::wstring& line : lumtest::TakeDllLog()) {
         EXPECT_EQ(line.find(L"UI action="), std::wstring::npos) << "Escape is dropped: " << lumtest::Utf8(line);
     }
 
@@ -403,7 +403,7 @@ namespace {
 std::wstring g_setupLog;
 int32_t WINAPI CollectLog() {
     std::string text = lumtest::ReadFileBytes(g_setupLog);
-    for (const std::wstring& line : lumtest::DrainDllLog()) text += lumtest::Utf8(line) + "\n";
+    for (const std::wstring& line : lumtest::TakeDllLog()) text += lumtest::Utf8(line) + "\n";
     lumtest::WriteFileBytes(g_setupLog, text);
     return 0;
 }

@@ -5,7 +5,7 @@
 #   bash tools/bench.sh          (after tools/build.sh)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-for f in build/x64/bin/frame_bench.exe build/x64/bin/snapshot_bench.exe dist/x86/LumoraUI.dll; do
+for f in build/x64/bin/frame_bench.exe build/x64/bin/lumora_bench.exe dist/x86/LumoraUI.dll; do
     [ -f "$f" ] || { echo "bench: $f is missing; run tools/build.sh first" >&2; exit 2; }
 done
 source tools/wine-env.sh build/wineprefix
@@ -14,7 +14,7 @@ lumui_start_display
 lumui_prepare_prefix
 cd build/x64/bin
 "$LUMUI_WINE" frame_bench.exe | tr -d '\r'
-"$LUMUI_WINE" snapshot_bench.exe | tr -d '\r'
+"$LUMUI_WINE" lumora_bench.exe | tr -d '\r'
 cd ../../..
 for arch in x86 x64; do
     printf 'shipped %s DLL: %s bytes (symbols %s bytes in dist-symbols/)\n' "$arch" \

@@ -1,9 +1,10 @@
-// Shared test helpers: the DLL loaded the way a setup program loads it,
-// temporary folders, and small string utilities.
+// Shared test helpers: the DLL as a setup program loads it, its log, fixture processes, rendered screens read
+// back as pixels, temporary folders, files, strings, and the benchmarks' timing.
 #pragma once
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -11,72 +12,70 @@
 
 namespace lumtest {
 
-// The 26 exports of LumoraUI.dll, resolved with GetProcAddress from the DLL
-// beside the test program. The DLL is loaded once per test program.
+#define LUMTEST_EXPORTS(X)                                                                                        \
+    X(Create) X(Attach) X(Destroy) X(Show) X(SetPage) X(RunModal) X(Poll) X(GetFlags) X(SetFlags) X(SetText)      \
+    X(SetPath) X(GetPath) X(SetProgress) X(Confirm) X(BeginClose) X(DismissMenu) X(LoadLanguage) X(GetLink)       \
+    X(Render) X(ProcessRunning) X(CloseApplication) X(GetProcessReport) X(ConfigureLog) X(ReadLog) X(RunLogged) \
+    X(ValidatePath)
+
+// The exports of LumoraUI.dll beside the test program, resolved with GetProcAddress on first use.
 struct LumoraApi {
     HMODULE module = nullptr;
-    decltype(&LumUI_Create) Create = nullptr;
-    decltype(&LumUI_Attach) Attach = nullptr;
-    decltype(&LumUI_Destroy) Destroy = nullptr;
-    decltype(&LumUI_Show) Show = nullptr;
-    decltype(&LumUI_SetPage) SetPage = nullptr;
-    decltype(&LumUI_RunModal) RunModal = nullptr;
-    decltype(&LumUI_Poll) Poll = nullptr;
-    decltype(&LumUI_GetFlags) GetFlags = nullptr;
-    decltype(&LumUI_SetFlags) SetFlags = nullptr;
-    decltype(&LumUI_SetText) SetText = nullptr;
-    decltype(&LumUI_SetPath) SetPath = nullptr;
-    decltype(&LumUI_GetPath) GetPath = nullptr;
-    decltype(&LumUI_SetProgress) SetProgress = nullptr;
-    decltype(&LumUI_Confirm) Confirm = nullptr;
-    decltype(&LumUI_BeginClose) BeginClose = nullptr;
-    decltype(&LumUI_DismissMenu) DismissMenu = nullptr;
-    decltype(&LumUI_LoadLanguage) LoadLanguage = nullptr;
-    decltype(&LumUI_GetLink) GetLink = nullptr;
-    decltype(&LumUI_Render) Render = nullptr;
-    decltype(&LumUI_ProcessRunning) ProcessRunning = nullptr;
-    decltype(&LumUI_CloseApplication) CloseApplication = nullptr;
-    decltype(&LumUI_GetProcessReport) GetProcessReport = nullptr;
-    decltype(&LumUI_ConfigureLog) ConfigureLog = nullptr;
-    decltype(&LumUI_ReadLog) ReadLog = nullptr;
-    decltype(&LumUI_RunLogged) RunLogged = nullptr;
-    decltype(&LumUI_ValidatePath) ValidatePath = nullptr;
+#define LUMTEST_SLOT(name) decltype(&LumUI_##name) name = nullptr;
+    LUMTEST_EXPORTS(LUMTEST_SLOT)
+#undef LUMTEST_SLOT
 };
-
-// Loads the DLL on first use; fails the calling test if anything is missing.
 const LumoraApi& Dll();
 
-// Takes every queued line out of the DLL's native log, in order.
-std::vector<std::wstring> DrainDllLog();
+using Lines = std::vector<std::wstring>;
+// Takes every queued line out of the DLL's log; each must start with "[native hh:mm:ss.mmm] ", which is cut off.
+Lines TakeDllLog();
+// Of the lines starting with `prefix`: how many there are, and the index of the first (-1: none).
+size_t Count(const Lines& lines, const std::wstring& prefix);
+ptrdiff_t IndexOf(const Lines& lines, const std::wstring& prefix);
 
-// The folder of the running test program, with a trailing backslash.
-std::wstring ExeDir();
+// A program started with quoted arguments, ended at the end if it still runs.
+struct Child {
+    Child(const std::wstring& exe, const std::vector<std::wstring>& args);
+    ~Child() { ::TerminateProcess(handle, 99), ::WaitForSingleObject(handle, 5000), ::CloseHandle(handle); }
+    bool WaitExit(DWORD ms) const { return ::WaitForSingleObject(handle, ms) == WAIT_OBJECT_0; }
+    DWORD ExitCode() const;
+    HANDLE handle = nullptr;
+    DWORD pid = 0;
+};
+// Process ids whose parent is `parent` and whose executable is `name`.
+std::vector<DWORD> ChildrenOf(DWORD parent, const std::wstring& name);
 
-// A fresh, empty folder under the temporary folder, removed with all its
-// contents when the object goes away.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    // The folder path without a trailing backslash.
-    const std::wstring& path() const { return path_; }
-    // path() + "\\" + name
-    std::wstring operator/(const std::wstring& name) const { return path_ + L"\\" + name; }
-
-private:
-    std::wstring path_;
+struct NamedEvent {  // a named manual-reset event: fixtures set it when ready, or hold until it is set
+    NamedEvent();
+    ~NamedEvent() { ::CloseHandle(event); }
+    bool Wait() const { return ::WaitForSingleObject(event, 30000) == WAIT_OBJECT_0; }
+    std::wstring name;
+    HANDLE event;
 };
 
-// Removes a folder and everything in it; true when it is gone.
-bool RemoveTree(const std::wstring& path);
-// Writes bytes to a file, replacing it.
-bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
-// Reads a whole file; empty when it cannot be read.
-std::string ReadFileBytes(const std::wstring& path);
+struct TempDir {  // a fresh folder under the temporary folder, removed with its contents at the end
+    TempDir();
+    ~TempDir();
+    std::wstring operator/(const std::wstring& name) const { return path + L"\\" + name; }
+    std::wstring path;
+};
 
+struct Image {  // 0xAARRGGBB, top row first; empty when the file could not be read
+    UINT width = 0, height = 0;
+    std::vector<uint32_t> pixels;
+    uint32_t At(UINT x, UINT y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+Image LoadPng(const std::wstring& path);
+Image RenderScreen(const TempDir& dir, int32_t scenario, int32_t dpi = 96);  // through the DLL into `dir`
+bool Near(uint32_t actual, uint32_t expected, int tolerance = 2);           // every colour channel within tolerance
+
+std::wstring ExeDir();  // with a trailing backslash
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
+std::string ReadFileBytes(const std::wstring& path);
 std::string Utf8(const std::wstring& text);
-std::wstring Wide(const std::string& utf8);
+
+// Benchmarks: prints the time of a first (cold) call and the mean of `rounds` calls after it.
+void TimePerCall(const std::string& what, int rounds, const std::function<void()>& body);
 
 }  // namespace lumtest
