@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/error_text.h"
+#include "base/slim_lock.h"
 
 namespace lum {
 namespace {
@@ -18,19 +19,19 @@ constexpr size_t kMaxDistinctFailures = 256;
 std::atomic<FailureSink> g_sink{nullptr};
 
 struct Reported {
-    std::mutex lock;  // the shutdown worker reports from its own thread
+    SlimLock lock;  // the shutdown worker reports from its own thread
     std::set<std::string> keys;
 };
 
 Reported& ReportedFailures() {
-    static Reported& reported = *new Reported;  // lives until the process ends; never torn down at exit
+    static Reported reported;
     return reported;
 }
 
 // True the first time a key is seen.
 bool FirstTime(const std::string& key) {
     Reported& reported = ReportedFailures();
-    std::lock_guard<std::mutex> guard(reported.lock);
+    std::lock_guard<SlimLock> guard(reported.lock);
     if (reported.keys.size() >= kMaxDistinctFailures) return false;
     return reported.keys.insert(key).second;
 }
@@ -62,6 +63,14 @@ void ReportStoppedException(const char* exportName, const char* what) noexcept {
     try {
         if (!FirstTime(std::string(exportName ? exportName : "") + '!' + (what ? what : ""))) return;
         Emit(L"Export failed export=" + Widen(exportName) + L" exception=" + Widen(what));
+    } catch (...) {
+    }
+}
+
+void ReportRefusedThread(const char* exportName, uint32_t thread, uint32_t owner) noexcept {
+    try {
+        Emit(L"Export refused; export=" + Widen(exportName) + L" thread=" + std::to_wstring(thread) +
+             L" ownerThread=" + std::to_wstring(owner));
     } catch (...) {
     }
 }

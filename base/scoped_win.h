@@ -83,12 +83,18 @@ struct WindowTraits {
         if (::IsWindow(h)) ::DestroyWindow(h);
     }
 };
+struct ModuleTraits {
+    using Type = HMODULE;
+    static HMODULE Invalid() noexcept { return nullptr; }
+    static void Close(HMODULE h) noexcept { ::FreeLibrary(h); }
+};
 
 using UniqueHandle = UniqueValue<KernelHandleTraits>;
 using UniqueFileHandle = UniqueValue<FileHandleTraits>;
 using UniqueLocalMem = UniqueValue<LocalMemTraits>;
 using UniqueMemoryDc = UniqueValue<MemoryDcTraits>;
 using UniqueWindow = UniqueValue<WindowTraits>;
+using UniqueModule = UniqueValue<ModuleTraits>;
 template <typename T>
 using UniqueGdiObject = UniqueValue<GdiObjectTraits<T>>;
 using UniqueBitmap = UniqueGdiObject<HBITMAP>;

@@ -78,15 +78,23 @@ ID2D1Factory* D2DFactory() { return SharedFactories().d2d.Get(); }
 IDWriteFactory* DWriteFactory() { return SharedFactories().dwrite.Get(); }
 ID2D1StrokeStyle* RoundCapStrokeStyle() { return SharedFactories().roundCaps.Get(); }
 
-void ReleaseDrawingResources() {
+void ReleaseRenderTarget() {
     TargetPool& pool = Pool();
     pool.brush.Reset();
     pool.target.Reset();
+}
+
+void ReleaseDrawingResources() {
+    ReleaseRenderTarget();
     ClearTextCaches();
 }
 
 void ReleaseDrawingObjectsAtUnload() {
-    ReleaseDrawingResources();
+    // The loader lock is held: only objects that own no device and no thread.
+    // A pooled render target sits on a Direct3D device whose release waits for
+    // threads, which cannot end while this thread holds the lock; one still
+    // pooled here (a window never destroyed) is left to the process.
+    ClearTextCaches();
     ClearPathGeometryCache();
     Factories& f = SharedFactories();
     f.dwrite.Reset();

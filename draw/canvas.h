@@ -48,10 +48,13 @@ bool EnsureFactories();
 ID2D1Factory* D2DFactory();
 IDWriteFactory* DWriteFactory();
 ID2D1StrokeStyle* RoundCapStrokeStyle();
+// Empties the render-target pool: the one drawing object that holds a device.
+void ReleaseRenderTarget();
 // Empties the render-target pool and the text caches (LumUI_Destroy).
 void ReleaseDrawingResources();
-// Also releases the geometries and the factories: only when the library is
-// unloaded with FreeLibrary, never while the process is terminating.
+// Releases the device-independent objects (text caches, geometries, factories)
+// but never the render target: only when the library is unloaded with
+// FreeLibrary, never while the process is terminating.
 void ReleaseDrawingObjectsAtUnload();
 
 // What the drawing layer has created since the library was loaded: a warm

@@ -47,7 +47,12 @@ int32_t RenderScenario(const wchar_t* pngPath, int32_t scenario, int32_t dpi) {
     PageFrame frame =
         RestingFrame(model, model.dialog == DialogCloseFailed ? ReportRows(model) : std::vector<ProcessRow>{});
     FillCloseInterface(frame, model);
-    return RenderFrameToPng(frame, pngPath, dpi);
+    const int32_t result = RenderFrameToPng(frame, pngPath, dpi);
+    // A setup may unload the library right after rendering, and the pooled
+    // render target's device must not be released under the loader lock
+    // (see DllMain): it goes back now.
+    ReleaseRenderTarget();
+    return result;
 }
 
 }  // namespace lum

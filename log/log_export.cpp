@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "base/error_text.h"
+#include "base/failure_log.h"
+#include "base/scoped_win.h"
 #include "log/native_log.h"
 
 namespace lum {
@@ -29,6 +31,33 @@ uint32_t FullPath(const std::wstring& path, std::wstring& full) {
 void Log(const std::wstring& line) {
     WriteLogLine(line);
     NotifyHost();
+}
+
+// The common dialogs are loaded only for the save dialog: as an import they
+// would come (with the print spooler's library behind them) with every load of
+// this DLL, also in setups that never show a window.
+BOOL ShowSaveDialog(OPENFILENAMEW& dialog, DWORD& error) {
+    error = 0;
+    const UniqueModule module(::LoadLibraryExW(L"comdlg32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+    if (!module) {
+        error = ::GetLastError();
+        ReportFailedCall("LoadLibraryExW", error);
+        return FALSE;
+    }
+    using SaveFn = BOOL(WINAPI*)(LPOPENFILENAMEW);
+    using ErrorFn = DWORD(WINAPI*)();
+    const auto save =
+        reinterpret_cast<SaveFn>(reinterpret_cast<void*>(::GetProcAddress(module.get(), "GetSaveFileNameW")));
+    const auto lastError =
+        reinterpret_cast<ErrorFn>(reinterpret_cast<void*>(::GetProcAddress(module.get(), "CommDlgExtendedError")));
+    if (!save || !lastError) {
+        error = ::GetLastError();
+        ReportFailedCall("GetProcAddress", error);
+        return FALSE;
+    }
+    if (save(&dialog)) return TRUE;
+    error = lastError();
+    return FALSE;
 }
 
 }  // namespace
@@ -67,8 +96,8 @@ void RunLogExport(HWND owner, bool ownWindow, const LogExportTexts& texts) {
     dialog.lpstrTitle = texts.title.c_str();
     dialog.lpstrDefExt = L"log";
     dialog.Flags = OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST | OFN_EXPLORER;
-    if (!::GetSaveFileNameW(&dialog)) {
-        const DWORD error = ::CommDlgExtendedError();
+    DWORD error = 0;
+    if (!ShowSaveDialog(dialog, error)) {
         Log(error != 0 ? L"Save dialog error=" + FormatErrorText(error) : std::wstring(L"Log export cancelled"));
         return;
     }

@@ -4,15 +4,17 @@
 #include <deque>
 #include <mutex>
 
+#include "base/slim_lock.h"
+
 namespace lum {
 namespace {
 
 // Path and callback are written only by LumUI_ConfigureLog on the host's
-// thread and read without the lock; the queue has its own mutex.
+// thread and read without the lock; the queue has its own lock.
 struct LogState {
     std::wstring path;
     HostCallback callback = nullptr;
-    std::mutex queueLock;
+    SlimLock queueLock;
     std::deque<std::wstring> lines;
 };
 
@@ -37,7 +39,7 @@ void WriteLogLine(const std::wstring& message) {
     std::wstring line = LogPrefix(now);  // made before the lock is taken
     line += message;
     LogState& log = Log();
-    std::lock_guard<std::mutex> lock(log.queueLock);
+    std::lock_guard<SlimLock> lock(log.queueLock);
     log.lines.push_back(std::move(line));
 }
 
@@ -61,7 +63,7 @@ int32_t ConfigureLog(const wchar_t* logPath, HostCallback callback) {
 
 int32_t TakeLogLine(wchar_t* buffer, int32_t size) {
     LogState& log = Log();
-    std::lock_guard<std::mutex> lock(log.queueLock);
+    std::lock_guard<SlimLock> lock(log.queueLock);
     if (log.lines.empty()) return 0;
     const std::wstring& oldest = log.lines.front();
     const auto length = static_cast<int32_t>(oldest.size());
