@@ -3,11 +3,17 @@
 #include <wincodec.h>
 
 #include "base/failure_log.h"
+#include "base/scoped_win.h"
 
 namespace lum {
 
 bool WritePng(const FrameBitmap& frame, const std::wstring& path) {
     if (!frame.bitmap() || path.empty()) return false;
+    // The imaging component is a COM object: a setup that renders from a
+    // thread without COM (a worker, a test harness) still gets its file. A
+    // thread already in another apartment keeps it; the objects below are
+    // released before the scope ends.
+    const ComScope com;
 
     ComPtr<IWICImagingFactory> factory;
     if (!Succeeded(::CoCreateInstance(CLSID_WICImagingFactory2, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
