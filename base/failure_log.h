@@ -20,6 +20,10 @@ void ReportFailedCall(const char* call, uint32_t code) noexcept;
 // "Export failed export=<name> exception=<what>", once per export and text.
 void ReportStoppedException(const char* exportName, const char* what) noexcept;
 
+// "Export refused; export=<name> thread=<id> ownerThread=<id>": a call from a
+// second thread while another is inside (base/export_gate.h).
+void ReportRefusedThread(const char* exportName, uint32_t thread, uint32_t owner) noexcept;
+
 // Checks an HRESULT: true when it succeeded, else reports the call and returns false.
 inline bool Succeeded(long hr, const char* call) noexcept {
     if (hr >= 0) return true;

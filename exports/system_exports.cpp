@@ -35,19 +35,19 @@ extern "C" int32_t LUMUI_API LumUI_ConfigureLog(const wchar_t* logPath, LumUI_Lo
 }
 
 extern "C" int32_t LUMUI_API LumUI_ReadLog(wchar_t* buffer, int32_t size) {
-    return lum::Guarded("LumUI_ReadLog", 0, [&] { return lum::TakeLogLine(buffer, size); });
+    return lum::GuardedAnyThread("LumUI_ReadLog", 0, [&] { return lum::TakeLogLine(buffer, size); });
 }
 
 extern "C" uint32_t LUMUI_API LumUI_RunLogged(const wchar_t* program, const wchar_t* arguments, const wchar_t* logFile,
                                               uint32_t waitProcessId) {
     // Only allocations can throw here, all of them before anything is started.
-    return lum::Guarded("LumUI_RunLogged", static_cast<uint32_t>(ERROR_NOT_ENOUGH_MEMORY),
-                        [&] { return lum::RunLogged(program, arguments, logFile, waitProcessId); });
+    return lum::GuardedAnyThread("LumUI_RunLogged", static_cast<uint32_t>(ERROR_NOT_ENOUGH_MEMORY),
+                                 [&] { return lum::RunLogged(program, arguments, logFile, waitProcessId); });
 }
 
 extern "C" uint32_t LUMUI_API LumUI_ValidatePath(const wchar_t* path, int32_t requiredMiB) {
     // Copying the path is the only allocation; if even that fails, the path
     // cannot be worked with.
-    return lum::Guarded("LumUI_ValidatePath", lum::kPathNotAcceptable,
-                        [&] { return lum::ValidateInstallPath(path, requiredMiB); });
+    return lum::GuardedAnyThread("LumUI_ValidatePath", lum::kPathNotAcceptable,
+                                 [&] { return lum::ValidateInstallPath(path, requiredMiB); });
 }

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <vector>
 
+#include "base/export_gate.h"
 #include "base/failure_log.h"
 #include "base/scoped_win.h"
 #include "base/text_buffer.h"
@@ -79,6 +80,7 @@ void HideChildren(HWND host) {
 int32_t AttachWindow(HWND host, int32_t dpi, bool owned) {
     UiState& ui = Ui();
     if (!host || !::IsWindow(host) || !EnsureFactories()) return 0;
+    if (!ui.holdsExportGate) ui.holdsExportGate = EnterExportGate("LumUI_Attach");
     RegisterWindowClasses();
     ReadSystemSettings();
     ui.closing = false;
@@ -206,6 +208,10 @@ void Destroy() {
     ui.displayedProgress.Set(0.0f);
     ui.fadeInPending = true;
     ui.fadeInRequested = false;
+    if (ui.holdsExportGate) {
+        ui.holdsExportGate = false;
+        LeaveExportGate();
+    }
 }
 
 void Show() {

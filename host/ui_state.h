@@ -40,6 +40,9 @@ struct UiState : ScreenModel {
     HINSTANCE module = nullptr;
     HWND host = nullptr;
     bool ownsHost = false;
+    // While a window exists its thread holds the export gate, so that its
+    // window procedures run as the only thread inside (base/export_gate.h).
+    bool holdsExportGate = false;
     bool hostWasLayered = false;
     WNDPROC savedHostProc = nullptr;
     HWND view = nullptr;
