@@ -2,7 +2,8 @@
 # Renders the gallery: every scenario (0-19) in all nine languages at 96 DPI and
 # the English scenarios at 144 and 192 DPI, through LumoraUI.dll's LumUI_Render,
 # into one folder with an index.html that shows them side by side and lists the
-# overflow report of every render.
+# overflow report of every render; beside the English renders, screenshots of
+# the real window of each page and dialog (window_gallery.exe).
 #
 #   bash tools/gallery.sh [build folder (build/x64)] [output folder (gallery)]
 #
@@ -17,7 +18,7 @@ prefix="${LUMUI_GALLERY_PREFIX:-build/wineprefix-gallery}"
 
 exe="$build/bin/render_gallery.exe"
 dll="$build/bin/LumoraUI.dll"
-for f in "$exe" "$dll"; do
+for f in "$exe" "$dll" "$build/bin/window_gallery.exe"; do
     [ -f "$f" ] || { echo "gallery: $f is missing; build the x64 tree first (bash tools/build.sh)" >&2; exit 2; }
 done
 
@@ -35,16 +36,22 @@ lumui_prepare_prefix
 
 render_status=0
 timeout 1800 "$LUMUI_WINE" "$exe" "$out_win" >"$out/render.log" 2>"$out/render-errors.log" || render_status=$?
+# The real window of each page and dialog beside the renders (screenshots of the X screen).
+window_status=0
+timeout 600 "$LUMUI_WINE" "$build/bin/window_gallery.exe" "$out_abs" >"$out/window.log" 2>>"$out/render-errors.log" ||
+    window_status=$?
 lumui_stop_display
 trap - EXIT
-tr -d '\r' <"$out/render.log" >"$out/render.log.tmp" && mv "$out/render.log.tmp" "$out/render.log"
+for log in render window; do
+    tr -d '\r' <"$out/$log.log" >"$out/$log.log.tmp" && mv "$out/$log.log.tmp" "$out/$log.log"
+done
 
-python3 - "$out" "$render_status" <<'PY'
+python3 - "$out" "$render_status" "$window_status" <<'PY'
 import html
 import os
 import sys
 
-out, render_status = sys.argv[1], int(sys.argv[2])
+out, render_status, window_status = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
 languages = ["english", "chinesesimplified", "chinesetraditional", "japanese", "korean",
              "french", "german", "spanish", "portuguese"]
 scenarios = ["Welcome", "Options", "Installing", "Installed", "Existing installation",
@@ -110,6 +117,21 @@ for s, title in enumerate(scenarios):
     cells = "".join(cell(f"english-s{s:02d}-{dpi}.png") for dpi in (96, 144, 192))
     hidpi.append(f"<tr><th>{s}<br>{html.escape(title)}</th>{cells}</tr>")
 
+# The window on screen beside the offline render of the same scenario.
+shots = {}
+for line in open(os.path.join(out, "window.log"), encoding="utf-8", errors="replace"):
+    parts = line.split()
+    if len(parts) == 2:
+        shots[parts[1]] = parts[0] == "ok"
+missing_shots = sorted(n for n, ok in shots.items() if not ok)
+live = []
+for name in sorted(shots):
+    s = int(name[len("live-s"):-len(".png")])
+    shot = (f'<a href="{name}"><img src="{name}" loading="lazy" alt="{name}"></a>' if shots[name]
+            else '<div class="tag">screenshot failed</div>')
+    live.append(f'<tr><th>{s}<br>{html.escape(scenarios[s])}</th><td class="{"good" if shots[name] else "bad"}">'
+                f'{shot}</td>{cell(f"english-s{s:02d}-96.png")}</tr>')
+
 summary_rows = []
 for lang, s, dpi, name in renders:
     ok, count, texts = results[name]
@@ -119,10 +141,11 @@ for lang, s, dpi, name in renders:
     summary_rows.append(f'<tr class="{cls}"><td>{html.escape(name)}</td><td>{status}</td><td>{shown}</td>'
                         f'<td>{"<br>".join(html.escape(t) for t in texts)}</td></tr>')
 
-clean = not failed and not overflowing and render_status == 0
+clean = not failed and not overflowing and render_status == 0 and window_status == 0 and not missing_shots and shots
 verdict = ("All renders succeeded and no text overflowed its box." if clean else
            f"{len(failed)} failed render(s), {len(overflowing)} render(s) with overflowing texts"
-           + (f", renderer exit status {render_status}" if render_status else "") + ".")
+           + (f", renderer exit status {render_status}" if render_status else "")
+           + (f", {len(missing_shots)} window screenshot(s) missing" if missing_shots or not shots else "") + ".")
 head = "".join(f"<th>{l}</th>" for l in languages)
 page = f"""<!DOCTYPE html>
 <html lang="en"><head><meta charset="utf-8"><title>LumoraUI render gallery</title>
@@ -144,6 +167,10 @@ ul {{ margin: 4px 0 0 16px; padding: 0; color: #c34747; max-width: 360px; }}
 <table><thead><tr><th>Scenario</th>{head}</tr></thead><tbody>{"".join(rows)}</tbody></table>
 <h2>English at 96, 144 and 192 DPI</h2>
 <table><thead><tr><th>Scenario</th><th>96</th><th>144</th><th>192</th></tr></thead><tbody>{"".join(hidpi)}</tbody></table>
+<h2>The window on screen (left) beside LumUI_Render (right), English at 96 DPI</h2>
+<p>Screenshots of the real window, shown through LumUI_Create, LumUI_Show and LumUI_Confirm under Wine, taken
+from the X screen; the menus and the closing dialog need a click or a running application and are left out.</p>
+<table><thead><tr><th>Scenario</th><th>Window</th><th>LumUI_Render</th></tr></thead><tbody>{"".join(live)}</tbody></table>
 <h2>Overflow report of every render</h2>
 <table><thead><tr><th>File</th><th>Render</th><th>overflow_count</th><th>Overflowing texts</th></tr></thead>
 <tbody>{"".join(summary_rows)}</tbody></table>
@@ -152,7 +179,7 @@ ul {{ margin: 4px 0 0 16px; padding: 0; color: #c34747; max-width: 360px; }}
 with open(os.path.join(out, "index.html"), "w", encoding="utf-8") as f:
     f.write(page)
 
-print(f"gallery: {len(renders)} renders in {out}/index.html")
+print(f"gallery: {len(renders)} renders and {sum(shots.values())} window screenshots in {out}/index.html")
 for name in failed:
     print(f"gallery: FAILED render {name}")
 for name in overflowing:
