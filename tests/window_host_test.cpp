@@ -326,32 +326,38 @@ TEST_F(WindowHost, TheWindowFadesInAndAChangeBlendsTheOldPictureIntoTheNew) {
     EXPECT_TRUE(alphas.size() > 2 && alphas[0] == 0 && std::is_sorted(alphas.begin(), alphas.end())) << alphas.size();
 
     lumtest::TempDir dir;
-    const std::vector<uint32_t> before = lumtest::RenderScreen(dir, 0).pixels;
+    const std::vector<uint32_t> english = lumtest::RenderScreen(dir, 0).pixels;
     Dll().LoadLanguage(nullptr, L"german");  // every text changes, without a page change
     ASSERT_TRUE(Transition());
-    std::vector<std::vector<uint32_t>> shown;  // the transition window's picture: 60 ms unpainted, then until it hides
-    for (const ULONGLONG end = ::GetTickCount64() + 60; ::GetTickCount64() < end;) shown.push_back(Print(Transition()));
-    PumpUntil([&] { return shown.push_back(Print(Transition())), !::IsWindowVisible(Transition()); });
-    const std::vector<uint32_t> after = lumtest::RenderScreen(dir, 0).pixels;
-    // Where the green of the two pictures differs widely, how far each shown picture is from the old to the new.
-    std::vector<double> shares;
-    const auto green = [](uint32_t pixel) { return int(pixel >> 8 & 0xFF); };
-    for (const std::vector<uint32_t>& picture : shown) {
+    PumpUntil([] { return !::IsWindowVisible(Transition()); });
+    const std::vector<uint32_t> german = lumtest::RenderScreen(dir, 0).pixels;
+    // How far a picture is from the English page to the German one, where their green differs widely: one share
+    // for the whole picture.
+    const auto shareOf = [&](const std::vector<uint32_t>& picture) {
+        const auto green = [](uint32_t pixel) { return int(pixel >> 8 & 0xFF); };
         std::vector<double> share;
-        for (size_t i = 0; i < picture.size() && picture.size() == after.size(); ++i) {
-            const int from = green(before[i]), to = green(after[i]);
+        for (size_t i = 0; i < picture.size() && picture.size() == german.size(); ++i) {
+            const int from = green(english[i]), to = green(german[i]);
             if (std::abs(to - from) > 120) share.push_back(double(green(picture[i]) - from) / (to - from));
         }
-        ASSERT_GT(share.size(), 500u);
+        if (share.size() < 500) return ADD_FAILURE() << "no picture", -1.0;
         std::nth_element(share.begin(), share.begin() + share.size() / 2, share.end());
         const double median = share[share.size() / 2];
         const auto close = [&](double x) { return std::abs(x - median) < 0.06; };
         EXPECT_GT(std::count_if(share.begin(), share.end(), close), 0.95 * share.size()) << "one blend over the picture";
-        shares.push_back(median);
+        return median;
+    };
+    Dll().LoadLanguage(nullptr, L"english");
+    std::vector<double> shares;  // the transition window's picture for 60 ms, with no message handled
+    for (const ULONGLONG end = ::GetTickCount64() + 60; ::GetTickCount64() < end;) {
+        shares.push_back(shareOf(Print(Transition())));
     }
-    EXPECT_TRUE(std::is_sorted(shares.begin(), shares.end()) && shares.back() > 0.97);
     const auto halfway = [](double x) { return x > 0.1 && x < 0.9; };
-    EXPECT_TRUE(std::any_of(shares.begin(), shares.end(), halfway)) << "a half-blended picture";
+    EXPECT_TRUE(std::is_sorted(shares.rbegin(), shares.rend()) && std::any_of(shares.begin(), shares.end(), halfway));
+    Dll().LoadLanguage(nullptr, L"german");
+    EXPECT_TRUE(halfway(shareOf(Print(Transition())))) << "a change mid-fade starts from the blend on screen";
+    PumpUntil([] { return !::IsWindowVisible(Transition()); });
+    EXPECT_GT(shareOf(Print(Transition())), 0.97) << "and ends on the new picture";
 }
 
 namespace {
