@@ -173,7 +173,6 @@ void Destroy() {
     StopAnimationTimer();
     EndCrossFade();
     ReleasePresentation();  // transition window, cross-fade frames
-    if (ui.transition && ::IsWindow(ui.transition)) ::DestroyWindow(ui.transition);
     ui.modal = false;
     ui.confirmAnswer = -1;
     ui.dialog = DialogNone;
@@ -187,7 +186,6 @@ void Destroy() {
     ui.view = nullptr;
     ui.controls.clear();
     ui.folderEdit = nullptr;
-    ui.transition = nullptr;
     if (ui.editFont) ::DeleteObject(ui.editFont);
     ui.editFont = nullptr;
     const bool hostAlive = ui.host && ::IsWindow(ui.host);

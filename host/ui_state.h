@@ -49,6 +49,10 @@ struct UiState : ScreenModel {
     HWND folderEdit = nullptr;
     HFONT editFont = nullptr;
     HWND transition = nullptr;
+    // The new frame's opacity over the old one while a change cross-fades.
+    ValueAnimation crossFade;
+    double crossFadeMs = 180.0;   // chosen by BeginChange
+    bool capturePending = false;  // BeginChange captured a frame for StartCrossFade
     ValueAnimation windowOpacity;
     bool fadeInPending = true;
     bool fadeInRequested = false;

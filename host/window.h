@@ -48,6 +48,8 @@ void SnapAnimations();
 void RegisterWindowClasses();
 HWND CreateHostWindow(const wchar_t* title);
 HWND CreateViewWindow(HWND host, int width, int height);
+// The cross-fade overlay: a child of the view that never takes activation or clicks.
+HWND CreateTransitionWindow(HWND view, int width, int height);
 // The procedure a foreign host window is subclassed with.
 LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // The view's and the buttons' off-screen frames (LumUI_Destroy).

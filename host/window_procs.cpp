@@ -190,37 +190,6 @@ void OnCommand(UiState& ui, WPARAM wParam) {
     }
 }
 
-// One timer tick: everything that moved since the last tick is painted again;
-// the timer stops once nothing moves.
-void OnAnimationTick(UiState& ui) {
-    static double previous = 0.0;
-    const double now = NowMs();
-    const auto moved = [&](const ValueAnimation& a) { return !a.TimeUp(previous); };
-    bool moving = false;
-    if (moved(ui.windowOpacity)) {
-        const float alpha = std::clamp(ui.windowOpacity.ValueAt(now), 0.0f, 1.0f);
-        ::SetLayeredWindowAttributes(ui.host, 0, static_cast<BYTE>(std::lround(alpha * 255.0f)), LWA_ALPHA);
-    }
-    moving |= !ui.windowOpacity.TimeUp(now);
-    if (moved(ui.displayedProgress)) InvalidateBand();
-    moving |= !ui.displayedProgress.TimeUp(now);
-    for (const ControlRecord& record : ui.controls) {
-        const ValueAnimation* all[] = {&record.hover, &record.press, &record.check, &record.focus};
-        bool changed = false;
-        for (const ValueAnimation* a : all) {
-            changed |= moved(*a);
-            moving |= !a->TimeUp(now);
-        }
-        if (changed && record.window) ::InvalidateRect(record.window, nullptr, FALSE);
-    }
-    if (ui.dialog == DialogClosing) {  // the busy bar runs as long as the dialog shows
-        InvalidateLayoutBand(BusyBarBand());
-        moving = true;
-    }
-    previous = now;
-    if (!moving) StopAnimationTimer();
-}
-
 void OnFadeInRequest(UiState& ui) {
     if (ui.fadeInPending && ::IsWindowVisible(ui.host) && !ui.closing) {
         ::RedrawWindow(ui.view, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
@@ -302,7 +271,7 @@ LRESULT CALLBACK ViewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return reinterpret_cast<LRESULT>(::GetStockObject(WHITE_BRUSH));
     }
     case WM_TIMER:
-        if (wParam == kAnimationTimerId) OnAnimationTick(ui);
+        if (wParam == kAnimationTimerId) AnimationTick();
         return 0;
     case WM_LBUTTONDOWN:
         OnViewButtonDown(ui, lParam);
@@ -395,12 +364,26 @@ LRESULT CALLBACK OwnHostWindowProc(HWND window, UINT message, WPARAM wParam, LPA
     return HandleHostMessage(*state, window, message, wParam, lParam);
 }
 
+// The cross-fade overlay: shows the blend and lets every click through to
+// the view and its controls below.
 LRESULT CALLBACK TransitionWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_NCHITTEST:
         return HTTRANSPARENT;  // clicks go to what lies below
     case WM_ERASEBKGND:
         return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT paint{};
+        if (const HDC dc = ::BeginPaint(window, &paint)) PaintCrossFade(dc, paint.rcPaint);
+        ::EndPaint(window, &paint);
+        return 0;
+    }
+    case WM_PRINTCLIENT: {
+        RECT client{};
+        ::GetClientRect(window, &client);
+        PaintCrossFade(reinterpret_cast<HDC>(wParam), client);
+        return 0;
+    }
     default:
         return ::DefWindowProcW(window, message, wParam, lParam);
     }
@@ -447,6 +430,13 @@ HWND CreateViewWindow(HWND host, int width, int height) {
                                         width, height, host, nullptr, ui.module, &ui);
     if (!view) ReportFailedCall("CreateWindowExW", ::GetLastError());
     return view;
+}
+
+HWND CreateTransitionWindow(HWND view, int width, int height) {
+    const HWND transition = ::CreateWindowExW(WS_EX_NOACTIVATE, kTransitionClass, L"", WS_CHILD | WS_CLIPSIBLINGS, 0, 0,
+                                              width, height, view, nullptr, Ui().module, nullptr);
+    if (!transition) ReportFailedCall("CreateWindowExW", ::GetLastError());
+    return transition;
 }
 
 void ReleaseWindowFrames() {

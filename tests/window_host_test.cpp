@@ -1,10 +1,10 @@
 // The UI window as a setup program and a person use it: real windows under
 // Xvfb, clicks through BM_CLICK and through the X server (xdotool), keys,
 // modal waits, the windowed close of fixture applications, the log export
-// through the real save dialog, and screenshots against LumUI_Render.
+// through the real save dialog, the fade-in, cross-fades and the animation
+// timer, and screenshots against LumUI_Render.
 #include <gtest/gtest.h>
 #include <oleacc.h>
-#include <wincodec.h>
 #include <wrl/client.h>
 
 #include <algorithm>
@@ -31,6 +31,11 @@ bool PumpUntil(const std::function<bool()>& done, DWORD ms = 3000) {
 
 HWND Host() { return ::FindWindowW(L"Lumora.VectorInstaller.Window", nullptr); }
 HWND View(HWND host = Host()) { return ::FindWindowExW(host, nullptr, L"Lumora.VectorInstaller.View", nullptr); }
+HWND Transition() { return ::FindWindowExW(View(), nullptr, L"Lumora.VectorInstaller.Transition", nullptr); }
+int HostAlpha() {
+    BYTE alpha = 0;
+    return ::GetLayeredWindowAttributes(Host(), nullptr, &alpha, nullptr) ? alpha : -1;
+}
 // The native controls, ids 1000, 1001, ... in list order.
 std::vector<HWND> Buttons() {
     std::vector<HWND> buttons;
@@ -312,6 +317,49 @@ TEST(WindowAttach, TakesOverASetupWindowAndGivesItBack) {
     ::DestroyWindow(host);
 }
 
+TEST_F(WindowHost, TheWindowFadesInAndAChangeBlendsTheOldPictureIntoTheNew) {
+    std::vector<int> alphas{HostAlpha()};  // the host's layered alpha, each new value
+    PumpUntil([&] {
+        if (HostAlpha() != alphas.back()) alphas.push_back(HostAlpha());
+        return alphas.back() == 255;
+    });
+    EXPECT_TRUE(alphas.size() > 2 && alphas[0] == 0 && std::is_sorted(alphas.begin(), alphas.end())) << alphas.size();
+
+    lumtest::TempDir dir;
+    const std::vector<uint32_t> english = lumtest::RenderScreen(dir, 0).pixels;
+    Dll().LoadLanguage(nullptr, L"german");  // every text changes, without a page change
+    ASSERT_TRUE(Transition());
+    PumpUntil([] { return !::IsWindowVisible(Transition()); });
+    const std::vector<uint32_t> german = lumtest::RenderScreen(dir, 0).pixels;
+    // How far a picture is from the English page to the German one, where their green differs widely: one share
+    // for the whole picture.
+    const auto shareOf = [&](const std::vector<uint32_t>& picture) {
+        const auto green = [](uint32_t pixel) { return int(pixel >> 8 & 0xFF); };
+        std::vector<double> share;
+        for (size_t i = 0; i < picture.size() && picture.size() == german.size(); ++i) {
+            const int from = green(english[i]), to = green(german[i]);
+            if (std::abs(to - from) > 120) share.push_back(double(green(picture[i]) - from) / (to - from));
+        }
+        if (share.size() < 500) return ADD_FAILURE() << "no picture", -1.0;
+        std::nth_element(share.begin(), share.begin() + share.size() / 2, share.end());
+        const double median = share[share.size() / 2];
+        const auto close = [&](double x) { return std::abs(x - median) < 0.06; };
+        EXPECT_GT(std::count_if(share.begin(), share.end(), close), 0.95 * share.size()) << "one blend over the picture";
+        return median;
+    };
+    Dll().LoadLanguage(nullptr, L"english");
+    std::vector<double> shares;  // the transition window's picture for 60 ms, with no message handled
+    for (const ULONGLONG end = ::GetTickCount64() + 60; ::GetTickCount64() < end;) {
+        shares.push_back(shareOf(Print(Transition())));
+    }
+    const auto halfway = [](double x) { return x > 0.1 && x < 0.9; };
+    EXPECT_TRUE(std::is_sorted(shares.rbegin(), shares.rend()) && std::any_of(shares.begin(), shares.end(), halfway));
+    Dll().LoadLanguage(nullptr, L"german");
+    EXPECT_TRUE(halfway(shareOf(Print(Transition())))) << "a change mid-fade starts from the blend on screen";
+    PumpUntil([] { return !::IsWindowVisible(Transition()); });
+    EXPECT_GT(shareOf(Print(Transition())), 0.97) << "and ends on the new picture";
+}
+
 namespace {
 
 // Copies of the fixture application in an install folder, each started in a
@@ -514,6 +562,19 @@ size_t WindowCount() {
     }, LPARAM(&count));
     return count;
 }
+// The animation timer's messages this thread takes from its queue while it pumps for `ms`.
+int g_ticks = 0;
+int AnimationTicks(DWORD ms) {
+    g_ticks = 0;
+    const HHOOK hook = ::SetWindowsHookExW(WH_GETMESSAGE, [](int code, WPARAM removed, LPARAM msg) {
+        const MSG& m = *reinterpret_cast<const MSG*>(msg);
+        g_ticks += removed == PM_REMOVE && m.message == WM_TIMER && m.wParam == 20553;
+        return ::CallNextHookEx(nullptr, code, removed, msg);
+    }, nullptr, ::GetCurrentThreadId());
+    PumpUntil([] { return false; }, ms);
+    ::UnhookWindowsHookEx(hook);
+    return g_ticks;
+}
 double ProcessCpuMs() {
     FILETIME created, exited, kernel, user;
     ::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user);
@@ -530,6 +591,11 @@ TEST(WindowCycles, HundredCyclesLeaveNoHandlesAndAnIdleWindowUsesNoCpu) {
     ::SystemParametersInfoW(SPI_SETCLIENTAREAANIMATION, 0, nullptr, 0);
     Dll().Create(0, 96);  // first use loads the drawing and text libraries
     Dll().Show();
+    EXPECT_EQ(HostAlpha(), 255) << "no fade-in with animations off";
+    Dll().SetPage(2);
+    Dll().SetProgress(1, 2, nullptr);
+    EXPECT_FALSE(Transition() && ::IsWindowVisible(Transition())) << "changes show at once";
+    EXPECT_EQ(AnimationTicks(300), 0) << "and no timer runs";
     Dll().Destroy();
     const size_t handles = KernelHandles(), windows = WindowCount();
     for (int i = 0; i < 100; ++i) {
@@ -542,58 +608,46 @@ TEST(WindowCycles, HundredCyclesLeaveNoHandlesAndAnIdleWindowUsesNoCpu) {
     EXPECT_EQ(WindowCount(), windows);
 
     Dll().Create(1, 96);
-    Dll().Show();
-    PumpUntil([] { return false; }, 500);  // the fade-in runs out
+    Dll().SetPage(2);  // a fade-in, a cross-fade, then the bar glides
+    PumpUntil([] { return false; }, 400);
+    Dll().SetProgress(1, 3, nullptr);
+    RECT band{}, all{};
+    ::GetUpdateRect(View(), &band, FALSE);
+    ::GetClientRect(View(), &all);
+    EXPECT_TRUE(band.top > all.bottom / 2 && band.bottom < all.bottom) << "a progress step repaints its band alone";
+    const std::vector<HWND> buttons = Buttons();
+    EXPECT_TRUE(std::none_of(buttons.begin(), buttons.end(), [](HWND b) { return ::GetUpdateRect(b, nullptr, FALSE); }));
+    PumpUntil([] { return false; }, 300);
     const double before = ProcessCpuMs();
-    PumpUntil([] { return false; }, 1000);
+    EXPECT_EQ(AnimationTicks(1000), 0) << "the timer stops once nothing moves";
     EXPECT_LT(ProcessCpuMs() - before, 50.0) << "no timer, no painting while nothing moves";
     Dll().Destroy();
 }
 
-TEST(WindowPicture, TheWindowShowsWhatTheRendererDraws) {
-    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    ComPtr<IWICImagingFactory> wic;
-    ASSERT_TRUE(SUCCEEDED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&wic))));
-    const auto read = [&](const std::wstring& path) {  // BGRA pixels of a PNG
-        std::vector<uint32_t> pixels(720 * 480);
-        ComPtr<IWICBitmapDecoder> decoder;
-        ComPtr<IWICBitmapFrameDecode> frame;
-        ComPtr<IWICFormatConverter> bgra;
-        if (SUCCEEDED(wic->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand, &decoder)) &&
-            SUCCEEDED(decoder->GetFrame(0, &frame)) && SUCCEEDED(wic->CreateFormatConverter(&bgra)) &&
-            SUCCEEDED(bgra->Initialize(frame.Get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0,
-                                       WICBitmapPaletteTypeCustom)) &&
-            SUCCEEDED(bgra->CopyPixels(nullptr, 720 * 4, 720 * 480 * 4, reinterpret_cast<BYTE*>(pixels.data())))) {
-            return pixels;
-        }
-        return std::vector<uint32_t>{};
-    };
+TEST(WindowPicture, EachPageCrossFadesToWhatTheRendererDraws) {
+    Dll().SetProgress(0, 0, nullptr);  // the bar at rest where the renderer draws it
     lumtest::TempDir dir;
     const std::wstring shot = L"/tmp/lumui-shot-" + std::to_wstring(::GetTickCount64()) + L".png";
     Tool(L"xdotool mousemove 2 2");  // no hover anywhere
+    ASSERT_EQ(Dll().Create(10, 96), 1);
     for (int page = 0; page <= 10; ++page) {
         SCOPED_TRACE("page " + std::to_string(page));
-        ASSERT_EQ(Dll().Create(page, 96), 1);
-        Dll().Show();
-        PumpUntil([] { return false; }, 400);  // the fade-in runs out
+        Dll().SetPage(page);
+        PumpUntil([] { return false; }, 400);  // the fade-in or the cross-fade runs out
         RECT r{};
         ::GetWindowRect(Host(), &r);
         Tool(L"import -window root -crop 720x480+" + std::to_wstring(r.left) + L"+" + std::to_wstring(r.top) + L" " + shot);
-        ASSERT_EQ(Dll().Render((dir / L"page.png").c_str(), page, 96), 1);
-        const std::vector<uint32_t> screen = read(L"Z:" + shot), drawn = read(dir / L"page.png");
+        const std::vector<uint32_t> screen = lumtest::LoadPng(L"Z:" + shot).pixels, drawn = lumtest::RenderScreen(dir, page).pixels;
         ASSERT_EQ(screen.size(), drawn.size());
         size_t differing = 0;
         for (size_t i = 0; i < drawn.size(); ++i) {
-            const int x = int(i % 720), y = int(i / 720), delta = std::max(
-                {std::abs(int(screen[i] & 0xFF) - int(drawn[i] & 0xFF)), std::abs(int(screen[i] >> 8 & 0xFF) - int(drawn[i] >> 8 & 0xFF)),
-                 std::abs(int(screen[i] >> 16 & 0xFF) - int(drawn[i] >> 16 & 0xFF))});
+            const int x = int(i % 720), y = int(i / 720);
             const bool corner = (x < 6 || x >= 714) && (y < 6 || y >= 474);  // outside the rounded region
             const bool edit = (page == 1 || page == 10) && x >= 84 && x < 554 && y >= 188 && y < 211;  // native
-            differing += !corner && !edit && delta > 24;
+            differing += !corner && !edit && !lumtest::Near(screen[i], drawn[i], 24);
         }
         EXPECT_LT(differing, drawn.size() / 1000) << "pixels that differ";
-        Dll().Destroy();
     }
+    Dll().Destroy();
     ::DeleteFileW((L"Z:" + shot).c_str());
-    ::CoUninitialize();
 }

@@ -3,7 +3,9 @@
 # the English scenarios at 144 and 192 DPI, through LumoraUI.dll's LumUI_Render,
 # into one folder with an index.html that shows them side by side and lists the
 # overflow report of every render; beside the English renders, screenshots of
-# the real window of each page and dialog (window_gallery.exe).
+# the real window of each page and dialog (window_gallery.exe); and the
+# window's motions as filmstrips (bin/filmstrips.exe: a cross-fade, a hover, a
+# dialog appearing, the progress glide), each frame labelled with its time.
 #
 #   bash tools/gallery.sh [build folder (build/x64)] [output folder (gallery)]
 #
@@ -40,6 +42,7 @@ timeout 1800 "$LUMUI_WINE" "$exe" "$out_win" >"$out/render.log" 2>"$out/render-e
 window_status=0
 timeout 600 "$LUMUI_WINE" "$build/bin/window_gallery.exe" "$out_abs" >"$out/window.log" 2>>"$out/render-errors.log" ||
     window_status=$?
+timeout 300 "$LUMUI_WINE" "$build/bin/filmstrips.exe" "$out_win" >"$out/filmstrips.log" 2>&1 || render_status=$?
 lumui_stop_display
 trap - EXIT
 for log in render window; do
@@ -155,6 +158,7 @@ table {{ border-collapse: collapse; }}
 th, td {{ border: 1px solid #ddd; padding: 6px; vertical-align: top; font-size: 12px; }}
 thead th {{ position: sticky; top: 0; background: #fff; }}
 img {{ width: 360px; display: block; }}
+img.strip {{ width: auto; max-width: 100%; }}
 td.bad, tr.bad td {{ background: #fde8e8; }}
 .tag {{ margin-top: 4px; }}
 td.bad .tag {{ color: #c34747; font-weight: 600; }}
@@ -171,6 +175,12 @@ ul {{ margin: 4px 0 0 16px; padding: 0; color: #c34747; max-width: 360px; }}
 <p>Screenshots of the real window, shown through LumUI_Create, LumUI_Show and LumUI_Confirm under Wine, taken
 from the X screen; the menus and the closing dialog need a click or a running application and are left out.</p>
 <table><thead><tr><th>Scenario</th><th>Window</th><th>LumUI_Render</th></tr></thead><tbody>{"".join(live)}</tbody></table>
+<h2>Motion: frames of the real window code at their times</h2>
+{"".join(f'<p>{html.escape(t)}<br><a href="{f}"><img class="strip" src="{f}" alt="{html.escape(t)}"></a></p>' for f, t in (
+    ("crossfade-welcome-options.png", "Welcome to options: the 180 ms cross-fade"),
+    ("hover-primary-button.png", "The pointer on the primary button: 120 ms hover"),
+    ("dialog-appears.png", "A dialog appears: the 140 ms cross-fade"),
+    ("progress-glide.png", "LumUI_SetProgress from 35 to 70: the 140 ms glide")))}
 <h2>Overflow report of every render</h2>
 <table><thead><tr><th>File</th><th>Render</th><th>overflow_count</th><th>Overflowing texts</th></tr></thead>
 <tbody>{"".join(summary_rows)}</tbody></table>
