@@ -554,6 +554,19 @@ size_t KernelHandles() {
     for (uintptr_t value = 4; value < 0x10000; value += 4) count += ::GetHandleInformation(HANDLE(value), &flags);
     return count;
 }
+// Live GDI objects, read from the handle table that the process environment block points to (GetGuiResources reads
+// 0 under Wine): entries with a type, owned by this process or, as Wine leaves them, by nobody.
+size_t GdiObjects() {
+    struct Entry { UINT64 object; USHORT owner, count, unique; UCHAR type, flags; UINT64 user; };
+    const auto peb = reinterpret_cast<const BYTE* (WINAPI*)()>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "RtlGetCurrentPeb")))();
+    const Entry* table = *reinterpret_cast<const Entry* const*>(peb + (sizeof(void*) == 8 ? 0xF8 : 0x94));
+    size_t count = 0;
+    for (size_t i = 0; table && i < 0x10000; ++i) {
+        count += table[i].type && (table[i].owner == 0 || table[i].owner == USHORT(::GetCurrentProcessId()));
+    }
+    return count;
+}
 size_t WindowCount() {
     size_t count = 0;
     ::EnumThreadWindows(::GetCurrentThreadId(), [](HWND window, LPARAM c) {
@@ -597,7 +610,8 @@ TEST(WindowCycles, HundredCyclesLeaveNoHandlesAndAnIdleWindowUsesNoCpu) {
     EXPECT_FALSE(Transition() && ::IsWindowVisible(Transition())) << "changes show at once";
     EXPECT_EQ(AnimationTicks(300), 0) << "and no timer runs";
     Dll().Destroy();
-    const size_t handles = KernelHandles(), windows = WindowCount();
+    const size_t handles = KernelHandles(), windows = WindowCount(), gdiObjects = GdiObjects();
+    ASSERT_GT(gdiObjects, 0u) << "the handle table is readable";
     for (int i = 0; i < 100; ++i) {
         EXPECT_EQ(Dll().Create(i % 11, 96), 1);
         Dll().Show();
@@ -606,6 +620,7 @@ TEST(WindowCycles, HundredCyclesLeaveNoHandlesAndAnIdleWindowUsesNoCpu) {
     ::SystemParametersInfoW(SPI_SETCLIENTAREAANIMATION, 0, reinterpret_cast<void*>(intptr_t(animations)), 0);
     EXPECT_EQ(KernelHandles(), handles);
     EXPECT_EQ(WindowCount(), windows);
+    EXPECT_EQ(GdiObjects(), gdiObjects);
 
     Dll().Create(1, 96);
     Dll().SetPage(2);  // a fade-in, a cross-fade, then the bar glides
