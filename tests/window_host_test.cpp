@@ -358,6 +358,9 @@ TEST_F(WindowHost, TheWindowFadesInAndAChangeBlendsTheOldPictureIntoTheNew) {
     EXPECT_TRUE(halfway(shareOf(Print(Transition())))) << "a change mid-fade starts from the blend on screen";
     PumpUntil([] { return !::IsWindowVisible(Transition()); });
     EXPECT_GT(shareOf(Print(Transition())), 0.97) << "and ends on the new picture";
+    ::ShowWindow(Host(), SW_MINIMIZE);
+    Dll().LoadLanguage(nullptr, L"english");
+    EXPECT_FALSE(::IsWindowVisible(Transition())) << "a minimised window changes at once";
 }
 
 namespace {
