@@ -94,12 +94,17 @@ void ReleaseDrawingObjectsAtUnload() {
     // A pooled render target sits on a Direct3D device whose release waits for
     // threads, which cannot end while this thread holds the lock; one still
     // pooled here (a window never destroyed) is left to the process.
-    ClearTextCaches();
-    ClearPathGeometryCache();
+    // The holders that the C++ runtime never destroys go too, or every
+    // LoadLibrary/FreeLibrary cycle would lose them: nothing uses them after
+    // this call (the static frames destroyed after it hold GDI objects only).
+    DeleteTextCachesAtUnload();
+    DeletePathGeometryCacheAtUnload();
     Factories& f = SharedFactories();
     f.dwrite.Reset();
     f.roundCaps.Reset();
     f.d2d.Reset();
+    delete &f;
+    if (!Pool().target) delete &Pool();
 }
 
 DrawingCounts CountsSoFar() { return g_counts; }

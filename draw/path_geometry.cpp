@@ -69,7 +69,10 @@ GeometryMap& GeometryCache() {
 
 }  // namespace
 
-void ClearPathGeometryCache() { GeometryCache().clear(); }
+void DeletePathGeometryCacheAtUnload() {
+    GeometryCache().clear();
+    delete &GeometryCache();
+}
 
 bool ParsePathData(const wchar_t* pathData, ID2D1GeometrySink* sink) {
     if (!pathData || !sink) return true;

@@ -18,8 +18,9 @@ bool ParsePathData(const wchar_t* pathData, ID2D1GeometrySink* sink);
 // The geometry of a path-data string, built once and cached for the life of
 // the library; null when it cannot be built.
 ID2D1PathGeometry* GetPathGeometry(const wchar_t* pathData);
-// Releases every cached geometry (library unload).
-void ClearPathGeometryCache();
+// Releases every cached geometry and frees the cache's holder: the last use,
+// at library unload.
+void DeletePathGeometryCacheAtUnload();
 
 // The number of geometries built so far (one per distinct path text).
 size_t PathGeometryCacheSize();

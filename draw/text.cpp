@@ -141,6 +141,11 @@ void ClearTextCaches() {
     WidthCache().clear();
 }
 
+void DeleteTextCachesAtUnload() {
+    ClearTextCaches();
+    delete &LayoutCache();
+}
+
 void Canvas::DrawText(const std::wstring& text, const Box& box, const TextStyle& style) {
     if (!drawing_) return;
     const auto [x, y, width, height] = box;

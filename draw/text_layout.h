@@ -23,5 +23,7 @@ size_t TextLayoutCacheSize();
 size_t TextWidthCacheSize();
 // Empties both text caches, releasing every layout.
 void ClearTextCaches();
+// Also frees the layout cache's holder: the last use, at library unload.
+void DeleteTextCachesAtUnload();
 
 }  // namespace lum
