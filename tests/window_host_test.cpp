@@ -626,6 +626,7 @@ TEST(WindowCycles, HundredCyclesLeaveNoHandlesAndAnIdleWindowUsesNoCpu) {
     EXPECT_EQ(GdiObjects(), gdiObjects);
 
     Dll().Create(1, 96);
+    Dll().Show();
     Dll().SetPage(2);  // a fade-in, a cross-fade, then the bar glides
     PumpUntil([] { return false; }, 400);
     Dll().SetProgress(1, 3, nullptr);
@@ -640,6 +641,7 @@ TEST(WindowCycles, HundredCyclesLeaveNoHandlesAndAnIdleWindowUsesNoCpu) {
     EXPECT_EQ(AnimationTicks(1000), 0) << "the timer stops once nothing moves";
     EXPECT_LT(ProcessCpuMs() - before, 50.0) << "no timer, no painting while nothing moves";
     Dll().Destroy();
+    EXPECT_EQ(GdiObjects(), gdiObjects) << "the cross-fade's frames go with the window";
 }
 
 TEST(WindowPicture, EachPageCrossFadesToWhatTheRendererDraws) {
