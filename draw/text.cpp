@@ -16,6 +16,10 @@ namespace {
 constexpr wchar_t kFontFamily[] = L"Microsoft YaHei";
 constexpr size_t kLayoutCacheLimit = 512;
 constexpr size_t kWidthCacheLimit = 256;
+// Longer texts than any the screens show (a pasted path, a script's mistake)
+// are laid out each time instead of kept: the caches hold at most their
+// entry counts of short texts, not of texts of any length.
+constexpr size_t kLongestCachedText = 1024;
 constexpr int kMaxFitAttempts = 8;
 constexpr float kShrinkFactor = 0.94f;
 constexpr float kSmallestFit = 0.72f;   // of the requested size
@@ -156,15 +160,21 @@ void Canvas::DrawText(const std::wstring& text, const Box& box, const TextStyle&
 
     auto& cache = LayoutCache();
     IDWriteTextLayout* layout = nullptr;
+    ComPtr<IDWriteTextLayout> uncached;
     const LayoutKeyView key{text, style.fit, style.align, style.weight, width, height, fontSize};
     if (const auto found = cache.find(key); found != cache.end()) {
         layout = found->second.Get();
     } else {
         ComPtr<IDWriteTextLayout> made = BuildTextLayout(text, width, height, style);
         if (!made) return;
-        if (cache.size() >= kLayoutCacheLimit) cache.clear();
         layout = made.Get();
-        cache.emplace(LayoutKey{text, style.fit, style.align, style.weight, width, height, fontSize}, std::move(made));
+        if (text.size() > kLongestCachedText) {
+            uncached = std::move(made);
+        } else {
+            if (cache.size() >= kLayoutCacheLimit) cache.clear();
+            cache.emplace(LayoutKey{text, style.fit, style.align, style.weight, width, height, fontSize},
+                          std::move(made));
+        }
     }
 
     if (overflows_) {
@@ -216,6 +226,7 @@ float MeasureText(const std::wstring& text, float fontSize) {
         return EstimateWidth(text, fontSize);
     }
     const float width = std::ceil(metrics.width) + 4.0f;
+    if (text.size() > kLongestCachedText) return width;
     if (cache.size() >= kWidthCacheLimit) cache.clear();
     cache.emplace(std::move(cacheKey), width);
     return width;
