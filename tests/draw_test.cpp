@@ -7,6 +7,7 @@
 
 #include "draw/canvas.h"
 #include "draw/icons.h"
+#include "draw/layout_text.h"
 #include "draw/path_geometry.h"
 #include "draw/scenes.h"
 #include "draw/text_layout.h"
@@ -93,6 +94,19 @@ TEST_F(CanvasTest, OverflowIsListedOnlyWhenCollected) {
     canvas_.DrawText(L"Fits                    ", {0, 60, MeasureText(L"Fits", 20) - 3, 40}, TextStyle{.size = 20, .color = kBlack, .fit = false});
     EXPECT_EQ(overflows, (std::vector<std::wstring>{kLongText, L"Widewordwithoutbreaks"}));
     canvas_.End();
+}
+
+// What reaches a layout: the start of a long text, never half a surrogate pair; a text of the limit stays whole.
+TEST(LayoutText, LongTextsAreCutBetweenCodePoints) {
+    std::wstring emoji;
+    for (int i = 0; i < 50000; ++i) emoji += L"\U0001F600";
+    for (const std::wstring& text : {emoji, L"x" + emoji}) {
+        const std::wstring_view shown = lum::LayoutText(text);
+        EXPECT_EQ(text.compare(0, shown.size(), shown), 0);
+        EXPECT_TRUE(shown.size() + 1 >= lum::kMaxLayoutUnits && shown.size() <= lum::kMaxLayoutUnits);
+        EXPECT_FALSE(IS_HIGH_SURROGATE(shown.back()));
+    }
+    EXPECT_EQ(lum::LayoutText(emoji.substr(0, lum::kMaxLayoutUnits)).size(), lum::kMaxLayoutUnits);
 }
 
 TEST(PathData, CommandsAndNumbersAreReadAsWrittenAndTheRestIsSkipped) {
