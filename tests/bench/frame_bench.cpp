@@ -12,6 +12,8 @@
 
 #include "base/clock.h"
 #include "draw/canvas.h"
+#include "draw/cross_fade.h"
+#include "draw/png_writer.h"
 #include "exports/LumoraUI.h"
 #include "host/frames.h"
 #include "host/ui_host.h"
@@ -111,6 +113,10 @@ int main() {
                 Canvas canvas;
                 if (canvas.BeginPart(bitmaps[s], scale, part)) DrawProgressBand(canvas, installing.frame);
             }, kWarm);
+            FrameBitmap next, blend;
+            next.Ensure(bitmaps[s].width(), bitmaps[s].height()), blend.Ensure(next.width(), next.height());
+            const double fade = Median([&] { BlendFrames(bitmaps[s], &next, 0.5f, blend); }, kWarm);
+            std::printf("cross-fade tick at %dx: %.2f ms = %.2f empty frames\n", s + 1, fade, fade / empty[s]);
             std::printf("progress band at %dx: %.2f ms = %.2f of a warm welcome frame\n", s + 1, ms,
                         ms / std::max(warmWelcome[s], 1e-3));
         }
@@ -119,9 +125,11 @@ int main() {
     ::GetTempPathW(MAX_PATH, temp);
     const std::wstring png = std::wstring(temp) + L"lumora-frame-bench.png";
     const double render = Median([&] { LumUI_Render(png.c_str(), 0, 96); }, 3);
+    const double encode = Median([&] { WritePng(bitmaps[0], png); }, 3);
     ::DeleteFileW(png.c_str());
     ::DeleteFileW((png + L".layout.txt").c_str());
-    std::printf("LumUI_Render at 96 DPI: %.2f ms = %.2f warm welcome frames\n", render, render / warmWelcome[0]);
+    std::printf("LumUI_Render at 96 DPI: %.2f ms = %.2f warm welcome frames, of which PNG encoding %.2f\n", render,
+                render / warmWelcome[0], encode / warmWelcome[0]);
     std::printf("created during warm frames: %llu text layouts, %llu path geometries (since start: %llu, %llu)\n",
                 static_cast<unsigned long long>(warmCreated.textLayouts),
                 static_cast<unsigned long long>(warmCreated.pathGeometries),
