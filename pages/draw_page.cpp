@@ -220,11 +220,11 @@ std::vector<FrameCache::StillControl> FrameCache::StillControls(const PageFrame&
         const ControlRecord& record = frame.controls[i];
         if (record.kind == KindMenuItem) continue;
         const ControlLook& look = frame.looks[i];
-        still.push_back({record.text,
-                         {record.left, record.top, record.right, record.bottom, look.hover, look.press, look.check,
-                          look.focus},
-                         record.action,
-                         record.kind});
+        still.push_back(
+            {record.text,
+             {record.left, record.top, record.right, record.bottom, look.hover, look.press, look.check, look.focus},
+             record.action,
+             record.kind});
     }
     return still;
 }
@@ -237,10 +237,9 @@ bool FrameCache::Paint(FrameBitmap& bitmap, float scale, const PageFrame& frame)
         if (!layer_.Redraw(width, height, scale, [&](Canvas& canvas) { DrawPage(canvas, frame, PageLayer::Still); })) {
             return false;
         }
-        inputs_ = StillInputs{frame.model,        frame.legal,         frame.pathInEdit,
-                              frame.drawControls, frame.progress,      frame.closingPhase,
-                              frame.processes,    frame.processReport, scale,
-                              StillControls(frame)};
+        inputs_ = StillInputs{frame.model,    frame.legal,         frame.pathInEdit, frame.drawControls,
+                              frame.progress, frame.closingPhase,  frame.processes,  frame.processReport,
+                              scale,          StillControls(frame)};
     }
     Canvas canvas;
     if (!canvas.Begin(bitmap, scale)) return false;

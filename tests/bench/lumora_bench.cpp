@@ -68,7 +68,7 @@ int main() {
         }
         const std::string with = ", " + std::to_string(count) + " processes outside the folder";
         lum::ProcessGroup group(target, [](const std::wstring&) {});
-        lum::Snapshot(group);  // the first one admits and logs
+        lum::Snapshot(group);                // the first one admits and logs
         std::vector<double> bare, snapshot;  // taken in turns, so that the load of the machine hits both alike
         const auto timed = [](std::vector<double>& times, const auto& body) {
             const double start = lum::NowMs();
