@@ -9,8 +9,8 @@ namespace lum {
 
 // Writes the frame's bitmap (alpha ignored) to path as a PNG. True only when
 // every step of the encoder chain succeeded; the first failure stops it, and
-// the file may then exist partly written or empty. Needs COM on the calling
-// thread (this does not initialise it): without COM the result is false.
+// the file may then exist partly written or empty. Enters a COM apartment for
+// the call when the thread has none.
 bool WritePng(const FrameBitmap& frame, const std::wstring& path);
 
 }  // namespace lum

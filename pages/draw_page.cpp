@@ -209,7 +209,24 @@ bool FrameCache::SameStill(StillInputs& inputs, const PageFrame& frame, float sc
     return inputs.model == frame.model && inputs.legal == frame.legal && inputs.pathInEdit == frame.pathInEdit &&
            inputs.drawControls == frame.drawControls && inputs.progress == frame.progress &&
            inputs.closingPhase == frame.closingPhase && inputs.processes == frame.processes &&
-           inputs.processReport == frame.processReport && inputs.scale == scale;
+           inputs.processReport == frame.processReport && inputs.scale == scale &&
+           inputs.controls == StillControls(frame);
+}
+
+std::vector<FrameCache::StillControl> FrameCache::StillControls(const PageFrame& frame) {
+    std::vector<StillControl> still;
+    if (!frame.model.languageMenuOpen || frame.model.dialog != DialogNone || !frame.drawControls) return still;
+    for (size_t i = 0; i < frame.controls.size(); ++i) {
+        const ControlRecord& record = frame.controls[i];
+        if (record.kind == KindMenuItem) continue;
+        const ControlLook& look = frame.looks[i];
+        still.push_back(
+            {record.text,
+             {record.left, record.top, record.right, record.bottom, look.hover, look.press, look.check, look.focus},
+             record.action,
+             record.kind});
+    }
+    return still;
 }
 
 bool FrameCache::Paint(FrameBitmap& bitmap, float scale, const PageFrame& frame) {
@@ -220,9 +237,9 @@ bool FrameCache::Paint(FrameBitmap& bitmap, float scale, const PageFrame& frame)
         if (!layer_.Redraw(width, height, scale, [&](Canvas& canvas) { DrawPage(canvas, frame, PageLayer::Still); })) {
             return false;
         }
-        inputs_ = StillInputs{frame.model,        frame.legal,         frame.pathInEdit,
-                              frame.drawControls, frame.progress,      frame.closingPhase,
-                              frame.processes,    frame.processReport, scale};
+        inputs_ = StillInputs{frame.model,    frame.legal,         frame.pathInEdit, frame.drawControls,
+                              frame.progress, frame.closingPhase,  frame.processes,  frame.processReport,
+                              scale,          StillControls(frame)};
     }
     Canvas canvas;
     if (!canvas.Begin(bitmap, scale)) return false;
@@ -267,16 +284,19 @@ void DrawPage(Canvas& canvas, const PageFrame& frame, PageLayer layer) {
 
     DrawPageContent(canvas, frame, pass);
 
-    if (ui.dialog == DialogNone && frame.drawControls && pass.Paints(true)) {
+    // Under the open language menu the page's controls stay as they are (the
+    // pointer is on the menu): they and the menu's panel belong to the still
+    // part, which FrameCache redraws when one of their looks changes.
+    if (ui.dialog == DialogNone && frame.drawControls && pass.Paints(!ui.languageMenuOpen)) {
         for (size_t i = 0; i < frame.controls.size(); ++i) {
             if (frame.controls[i].kind != KindMenuItem) DrawControl(canvas, frame, frame.controls[i], frame.looks[i]);
         }
     }
 
-    if (ui.languageMenuOpen && pass.Paints(true)) {
+    if (ui.languageMenuOpen) {
         // The shadow sits 4 below the panel, as if lit from above.
-        DrawMenuPanel(canvas, 448, 44, 168, 286, 48);
-        if (frame.drawControls) {
+        if (pass.Paints(false)) DrawMenuPanel(canvas, 448, 44, 168, 286, 48);
+        if (frame.drawControls && pass.Paints(true)) {
             for (size_t i = 0; i < frame.controls.size(); ++i) {
                 if (frame.controls[i].kind == KindMenuItem) {
                     DrawControl(canvas, frame, frame.controls[i], frame.looks[i]);

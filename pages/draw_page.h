@@ -26,6 +26,14 @@ public:
     void Release();
 
 private:
+    // A control drawn into the still part: its text, its box and its look.
+    struct StillControl {
+        std::wstring text;
+        float values[8] = {};  // left, top, right, bottom, hover, press, check, focus
+        int32_t action = 0;
+        ControlKind kind = KindPrimary;
+        bool operator==(const StillControl&) const = default;
+    };
     // What the still part is drawn from.
     struct StillInputs {
         ScreenModel model;
@@ -37,8 +45,12 @@ private:
         std::vector<ProcessRow> processes;
         std::wstring processReport;
         float scale = 1.0f;
+        std::vector<StillControl> controls;
         bool operator==(const StillInputs&) const = default;
     };
+    // The controls drawn in the still part (the page's own, under the open
+    // language menu): none otherwise.
+    static std::vector<StillControl> StillControls(const PageFrame& frame);
     // Whether the frame's still part is the one drawn from `inputs`.
     static bool SameStill(StillInputs& inputs, const PageFrame& frame, float scale);
 

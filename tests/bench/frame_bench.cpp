@@ -1,17 +1,21 @@
 // Frame costs as multiples of the platform's floor, measured in one run: the
 // empty frame (bind, clear, end) against every screen's warm and cold frame,
-// the progress band, a hover tick and an offline render; and how many text
-// layouts and path geometries warm frames create (none is the goal).
+// the progress band, a hover tick, a cross-fade tick and an offline render (and
+// its parts); and how many text layouts and path geometries warm frames create
+// (none is the goal).
 #include <objbase.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "base/clock.h"
 #include "draw/canvas.h"
+#include "draw/cross_fade.h"
+#include "draw/png_writer.h"
 #include "exports/LumoraUI.h"
 #include "host/frames.h"
 #include "host/ui_host.h"
@@ -111,6 +115,10 @@ int main() {
                 Canvas canvas;
                 if (canvas.BeginPart(bitmaps[s], scale, part)) DrawProgressBand(canvas, installing.frame);
             }, kWarm);
+            FrameBitmap next, blend;
+            next.Ensure(bitmaps[s].width(), bitmaps[s].height()), blend.Ensure(next.width(), next.height());
+            const double fade = Median([&] { BlendFrames(bitmaps[s], &next, 0.5f, blend); }, kWarm);
+            std::printf("cross-fade tick at %dx: %.2f ms = %.2f empty frames\n", s + 1, fade, fade / empty[s]);
             std::printf("progress band at %dx: %.2f ms = %.2f of a warm welcome frame\n", s + 1, ms,
                         ms / std::max(warmWelcome[s], 1e-3));
         }
@@ -119,9 +127,25 @@ int main() {
     ::GetTempPathW(MAX_PATH, temp);
     const std::wstring png = std::wstring(temp) + L"lumora-frame-bench.png";
     const double render = Median([&] { LumUI_Render(png.c_str(), 0, 96); }, 3);
+    const double encode = Median([&] { WritePng(bitmaps[0], png); }, 3);
+    // Its parts: one whole pass on a kept and on a new render target, and the
+    // encoding on a thread that has no COM apartment yet.
+    const Screen welcome(0);
+    const auto wholePass = [&](bool newTarget) {
+        return Median([&] {
+            if (newTarget) ReleaseRenderTarget();
+            Canvas canvas;
+            if (canvas.Begin(bitmaps[0], 1.0f)) DrawPage(canvas, welcome.frame), canvas.End();
+        }, 3);
+    };
+    const double whole = wholePass(false), wholeNewTarget = wholePass(true);
+    const double encodeNoCom = Median([&] { std::thread([&] { WritePng(bitmaps[0], png); }).join(); }, 3);
     ::DeleteFileW(png.c_str());
     ::DeleteFileW((png + L".layout.txt").c_str());
-    std::printf("LumUI_Render at 96 DPI: %.2f ms = %.2f warm welcome frames\n", render, render / warmWelcome[0]);
+    std::printf("LumUI_Render at 96 DPI: %.2f ms = %.2f warm welcome frames; in warm frames: a whole pass %.2f, on a "
+                "new render target %.2f, PNG encoding %.2f, on a thread without COM %.2f\n",
+                render, render / warmWelcome[0], whole / warmWelcome[0], wholeNewTarget / warmWelcome[0],
+                encode / warmWelcome[0], encodeNoCom / warmWelcome[0]);
     std::printf("created during warm frames: %llu text layouts, %llu path geometries (since start: %llu, %llu)\n",
                 static_cast<unsigned long long>(warmCreated.textLayouts),
                 static_cast<unsigned long long>(warmCreated.pathGeometries),

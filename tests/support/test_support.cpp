@@ -163,7 +163,7 @@ std::string Utf8(const std::wstring& text) {
     return out;
 }
 
-void TimePerCall(const std::string& what, int rounds, const std::function<void()>& body) {
+double TimePerCall(const std::string& what, int rounds, const std::function<void()>& body) {
     LARGE_INTEGER frequency, start, first, end;
     ::QueryPerformanceFrequency(&frequency);
     ::QueryPerformanceCounter(&start);
@@ -175,6 +175,7 @@ void TimePerCall(const std::string& what, int rounds, const std::function<void()
     std::printf("%-48s first %9.3f ms, then %9.3f ms per call (%d calls)\n", what.c_str(),
                 static_cast<double>(first.QuadPart - start.QuadPart) * unit,
                 static_cast<double>(end.QuadPart - first.QuadPart) * unit / rounds, rounds);
+    return static_cast<double>(end.QuadPart - first.QuadPart) * unit / rounds;
 }
 
 }  // namespace lumtest

@@ -75,7 +75,7 @@ bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadFileBytes(const std::wstring& path);
 std::string Utf8(const std::wstring& text);
 
-// Benchmarks: prints the time of a first (cold) call and the mean of `rounds` calls after it.
-void TimePerCall(const std::string& what, int rounds, const std::function<void()>& body);
+// Benchmarks: prints the time of a first (cold) call and the mean of `rounds` calls after it; returns that mean.
+double TimePerCall(const std::string& what, int rounds, const std::function<void()>& body);
 
 }  // namespace lumtest
