@@ -123,10 +123,10 @@ class Declaration:
             names = " ".join(words[1:] if modifier else words)
             for name in (x.strip() for x in names.split(",")):
                 self.params.append((modifier, name, ptype.strip().lower()))
-        spec = match.group(5).replace("''", "'").split()
+        external = match.group(5).replace("''", "'").split()
         # name@file [convention] [options]; a decorated name carries an '@' of its own.
-        self.import_name, _, self.location = (spec[0] if spec else "").rpartition("@")
-        words = [self.location] + spec[1:]
+        self.import_name, _, self.location = (external[0] if external else "").rpartition("@")
+        words = [self.location] + external[1:]
         self.program = LOCATIONS.get(self.location.lower())
         self.convention = words[1].lower() if len(words) > 1 and words[1].lower() in CALLING_CONVENTIONS else ""
         self.options = [w.lower() for w in words[2 if self.convention else 1:]]
