@@ -11,12 +11,9 @@ namespace lum {
 
 bool WritePng(const FrameBitmap& frame, const std::wstring& path) {
     if (!frame.pixels() || path.empty()) return false;
-    // The imaging component is a COM object: a setup that renders from a
-    // thread without COM (a worker, a test harness) still gets its file. A
-    // thread already in another apartment keeps it; the objects below are
-    // released before the scope ends.
-    const ComScope com;
-
+    // The imaging component is a COM object, and the apartment is the
+    // caller's: on a thread that has not entered COM the factory cannot be
+    // made, and the call fails (logged once, with CO_E_NOTINITIALIZED).
     ComPtr<IWICImagingFactory> factory;
     if (!Succeeded(::CoCreateInstance(CLSID_WICImagingFactory2, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
                                       reinterpret_cast<void**>(factory.GetAddressOf())),

@@ -2,6 +2,8 @@
 // and screens rendered through LumUI_Render with their pixels and layout report read back.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "host/ui_state.h"
 #include "pages/controls.h"
 #include "pages/dialogs.h"
@@ -201,4 +203,10 @@ TEST_F(RenderTest, TheLayoutReportListsOverflowingTextsAndBadInputGivesZero) {
         EXPECT_EQ(lumtest::ReadFileBytes(path + L".layout.txt"), "overflow_count=0\n") << "the report is still written";
     }
     EXPECT_EQ(lumtest::Dll().Render((dir_ / L"no such folder\\page.png").c_str(), PageWelcome, 96), 0);
+    // The PNG encoder lives in the caller's COM apartment: a thread that has none gets 0 and still the report.
+    const std::wstring noCom = dir_ / L"no-com.png";
+    int32_t result = -1;
+    std::thread([&] { result = lumtest::Dll().Render(noCom.c_str(), PageWelcome, 96); }).join();
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(lumtest::ReadFileBytes(noCom + L".layout.txt").rfind("overflow_count=", 0), 0u);
 }

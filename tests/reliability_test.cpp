@@ -48,6 +48,7 @@ void ExpectSoakPasses(const std::wstring& arguments, DWORD deadlineMs) {
 // Every settable text at 100,000 units: only the start of each is laid out, yet every scenario renders, the
 // overflow report gives the long texts back whole, and LumUI_GetPath returns the whole path.
 TEST(Reliability, HugeTextsRenderInEveryScenarioAndStayWhole) {
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // as a setup does before it renders
     const auto huge = [](const std::wstring& tag) { return tag + L"=" + std::wstring(100000, L'\x6587'); };
     for (size_t i = 0; i < lum::kTextKeyCount; ++i) {
         Dll().SetText(lum::kLanguageTable[i].key, huge(lum::kLanguageTable[i].key).c_str());
