@@ -205,17 +205,6 @@ bool Canvas::Begin(const FrameBitmap& frame, float scale) {
     return Begin(frame.dc(), whole, scale);
 }
 
-bool Canvas::BeginPart(const FrameBitmap& frame, float scale, const RECT& part) {
-    const RECT whole{0, 0, frame.width(), frame.height()};
-    RECT clipped{};
-    if (!frame.dc() || !::IntersectRect(&clipped, &part, &whole)) return false;
-    if (!Begin(frame.dc(), clipped, scale)) return false;
-    target_->SetTransform(D2D1::Matrix3x2F::Scale(scale_, scale_) *
-                          D2D1::Matrix3x2F::Translation(static_cast<float>(-clipped.left),
-                                                        static_cast<float>(-clipped.top)));
-    return true;
-}
-
 void Canvas::End() {
     if (!drawing_) {
         ReleaseTarget();

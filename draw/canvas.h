@@ -131,9 +131,6 @@ public:
     bool Begin(HDC dc, const RECT& pixelRect, float scale);
     // Binds to the whole bitmap.
     bool Begin(const FrameBitmap& frame, float scale);
-    // Binds to one rectangle of the bitmap (pixels) and draws in the bitmap's
-    // layout units: only that part of the picture is painted again.
-    bool BeginPart(const FrameBitmap& frame, float scale, const RECT& part);
     void End();
     bool active() const { return drawing_; }
 
@@ -158,6 +155,7 @@ public:
     // The offline renderer's overflow report: while a list is set, every text
     // that does not fit its box is appended to it.
     void CollectOverflows(std::vector<std::wstring>* list) { overflows_ = list; }
+    std::vector<std::wstring>* overflows() const { return overflows_; }
 
 private:
     void ReleaseTarget();

@@ -8,7 +8,9 @@
 
 #include "base/failure_log.h"
 #include "draw/canvas.h"
+#include "host/frames.h"
 #include "host/ui_state.h"
+#include "host/window.h"
 #include "log/native_log.h"
 
 namespace {
@@ -29,11 +31,15 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved) 
         lum::Ui().module = module;
         lum::SetFailureSink(&LogFailure);
     } else if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
-        // FreeLibrary: give the device-independent drawing objects back; the
-        // render target goes back when LumUI_Render and LumUI_Destroy end. At
+        // FreeLibrary: give back the window's frames, the kept illustrations
+        // and the device-independent drawing objects; the render target and
+        // the bitmaps made on it go back when LumUI_Render and LumUI_Destroy
+        // end (a window never destroyed keeps them, and its frames). At
         // process exit (reserved != null) the system reclaims everything, and
         // calling into Direct2D then can hang, so nothing is released.
         lum::SetFailureSink(nullptr);
+        lum::ReleaseWindowFramesAtUnload();
+        lum::ReleaseKeptIllustrationsAtUnload();
         lum::ReleaseDrawingObjectsAtUnload();
         __gnu_cxx::__freeres();
     }

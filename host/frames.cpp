@@ -1,8 +1,14 @@
 #include "host/frames.h"
 
+#include <algorithm>
+#include <cmath>
+
+#include "base/failure_log.h"
 #include "pages/controls.h"
 #include "pages/dialogs.h"
+#include "pages/illustrations.h"
 #include "pages/offline_render.h"
+#include "pages/progress_page.h"
 
 namespace lum {
 
@@ -41,16 +47,83 @@ PageFrame WindowFrame(const UiState& ui, double now, bool drawControls, bool cap
     return frame;
 }
 
+void PaintProgressBand(FrameBitmap& view, FrameBitmap& part, float scale, const Box& band, const PageFrame& frame) {
+    const int left = std::max(0, static_cast<int>(std::floor(band.x * scale)));
+    const int top = std::max(0, static_cast<int>(std::floor(band.y * scale)));
+    const int right = std::min(view.width(), static_cast<int>(std::ceil((band.x + band.width) * scale)));
+    const int bottom = std::min(view.height(), static_cast<int>(std::ceil((band.y + band.height) * scale)));
+    if (right <= left || bottom <= top || !part.Ensure(right - left, bottom - top)) return;
+    Canvas canvas;
+    if (!canvas.Begin(part, scale)) return;
+    canvas.target()->SetTransform(D2D1::Matrix3x2F::Translation(-left / scale, -top / scale) *
+                                  D2D1::Matrix3x2F::Scale(scale, scale));
+    DrawProgressBand(canvas, frame);
+    canvas.End();
+    ::BitBlt(view.dc(), left, top, right - left, bottom - top, part.dc(), 0, 0, SRCCOPY);
+}
+
+RECT ControlPixels(const ControlRecord& record, float scale) {
+    const auto pixel = [scale](float units) { return static_cast<LONG>(std::lround(units * scale)); };
+    return RECT{pixel(record.left), pixel(record.top), pixel(record.right), pixel(record.bottom)};
+}
+
+void PaintControl(const FrameBitmap& view, FrameBitmap& scratch, const RECT& place, float scale, const PageFrame& frame,
+                  const ControlRecord& record, const ControlLook& look) {
+    const int width = std::min(
+        {static_cast<int>(place.right - place.left), scratch.width(), view.width() - static_cast<int>(place.left)});
+    const int height = std::min(
+        {static_cast<int>(place.bottom - place.top), scratch.height(), view.height() - static_cast<int>(place.top)});
+    if (width <= 0 || height <= 0 || place.left < 0 || place.top < 0) return;
+    // The control in its window's own coordinates, in the same pixels it has
+    // in the whole frame.
+    ControlRecord moved = record;
+    const float dx = static_cast<float>(place.left) / scale;
+    const float dy = static_cast<float>(place.top) / scale;
+    moved.left -= dx;
+    moved.right -= dx;
+    moved.top -= dy;
+    moved.bottom -= dy;
+    Canvas canvas;
+    if (!canvas.Begin(scratch.dc(), RECT{0, 0, width, height}, scale)) return;
+    // The picture under the control first: a render target does not keep
+    // what its bitmap held before (Wine's does not).
+    ::GdiFlush();
+    ComPtr<ID2D1Bitmap> under;
+    const auto format = D2D1::BitmapProperties(D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_IGNORE));
+    const uint32_t* first = view.pixels() + static_cast<size_t>(place.top) * view.width() + place.left;
+    if (Succeeded(canvas.target()->CreateBitmap(D2D1::SizeU(width, height), first, view.width() * 4, format, &under),
+                  "ID2D1RenderTarget::CreateBitmap")) {
+        canvas.target()->DrawBitmap(under.Get(), D2D1::RectF(0, 0, width / scale, height / scale), 1.0f,
+                                    D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR);
+    }
+    DrawControl(canvas, frame, moved, look);
+}
+
+IllustrationCache& KeptIllustrations() {
+    // Deleted at unload, and only then (see ReleaseKeptIllustrationsAtUnload).
+    static IllustrationCache* const kept = new IllustrationCache;
+    return *kept;
+}
+
+void ReleaseKeptIllustrationsAtUnload() {
+    // A bitmap still made for a render target (a window never destroyed)
+    // must not be released under the loader lock: the cache is then left.
+    IllustrationCache& kept = KeptIllustrations();
+    if (!kept.HoldsTargetBitmaps()) delete &kept;
+}
+
 int32_t RenderScenario(const wchar_t* pngPath, int32_t scenario, int32_t dpi) {
     if (!pngPath) return 0;
     const ScreenModel model = ScenarioModel(Ui(), scenario);
     PageFrame frame =
         RestingFrame(model, model.dialog == DialogCloseFailed ? ReportRows(model) : std::vector<ProcessRow>{});
     FillCloseInterface(frame, model);
+    frame.illustrations = &KeptIllustrations();
     const int32_t result = RenderFrameToPng(frame, pngPath, dpi);
     // A setup may unload the library right after rendering, and the pooled
     // render target's device must not be released under the loader lock
-    // (see DllMain): it goes back now.
+    // (see DllMain): it goes back now, with the bitmaps made on it.
+    KeptIllustrations().ReleaseTargetBitmaps();
     ReleaseRenderTarget();
     return result;
 }

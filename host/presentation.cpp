@@ -66,9 +66,12 @@ bool CaptureFrame(FrameBitmap& bitmap, double now) {
     const UiState& ui = Ui();
     RECT client{};
     if (!ui.view || !::GetClientRect(ui.view, &client) || !bitmap.Ensure(client.right, client.bottom)) return false;
+    PageFrame frame = WindowFrame(ui, now, true, true);
+    frame.illustrations = &KeptIllustrations();
+    frame.illustrations->Prepare(ui, bitmap.width(), bitmap.height(), ui.scale);
     Canvas canvas;
     if (!canvas.Begin(bitmap, ui.scale)) return false;
-    DrawPage(canvas, WindowFrame(ui, now, true, true));
+    DrawPage(canvas, frame);
     return true;
 }
 

@@ -9,6 +9,7 @@
 
 #include "base/failure_log.h"
 #include "host/actions.h"
+#include "host/frames.h"
 #include "host/presentation.h"
 #include "host/ui_state.h"
 #include "pages/controls.h"
@@ -21,7 +22,6 @@ LRESULT CALLBACK ButtonSubclassProc(HWND window, UINT message, WPARAM wParam, LP
 
 double AnimationMs(double ms) { return Ui().animationsEnabled ? ms : 0.0; }
 
-int Round(float value) { return static_cast<int>(std::lround(value)); }
 int Trunc(float value) { return static_cast<int>(value); }
 
 bool IsLanguageAction(int32_t action) {
@@ -51,12 +51,10 @@ void PlaceAtBottom(HWND window) {
 
 void CreateButton(UiState& ui, size_t index) {
     ControlRecord& record = ui.controls[index];
-    const float s = ui.scale;
-    const int x = Round(record.left * s);
-    const int y = Round(record.top * s);
+    const RECT place = ControlPixels(record, ui.scale);
     const HWND button = ::CreateWindowExW(
-        0, L"BUTTON", NativeText(ui, record).c_str(), WS_CHILD | WS_CLIPSIBLINGS | WS_TABSTOP | BS_OWNERDRAW, x, y,
-        Round(record.right * s) - x, Round(record.bottom * s) - y, ui.view,
+        0, L"BUTTON", NativeText(ui, record).c_str(), WS_CHILD | WS_CLIPSIBLINGS | WS_TABSTOP | BS_OWNERDRAW,
+        place.left, place.top, place.right - place.left, place.bottom - place.top, ui.view,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + index)), ui.module, nullptr);
     if (!button) return;  // the control then has no keyboard or click access
     record.window = button;

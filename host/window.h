@@ -54,5 +54,7 @@ HWND CreateTransitionWindow(HWND view, int width, int height);
 LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // The view's and the buttons' off-screen frames (LumUI_Destroy).
 void ReleaseWindowFrames();
+// FreeLibrary: the window frames go, unless a window was never destroyed.
+void ReleaseWindowFramesAtUnload();
 
 }  // namespace lum

@@ -25,15 +25,19 @@ constexpr const wchar_t* kHostClass = L"Lumora.VectorInstaller.Window";
 constexpr const wchar_t* kViewClass = L"Lumora.VectorInstaller.View";
 constexpr const wchar_t* kTransitionClass = L"Lumora.VectorInstaller.Transition";
 
-// The view's picture and the scratch frame the owner-drawn buttons paint in.
+// The view's picture, the scratch frames the owner-drawn buttons and the
+// progress band paint in, and the still part of the view's picture.
 struct WindowFrames {
     FrameBitmap view;
     FrameBitmap button;
     FrameBitmap band;
+    FrameCache still;
 };
 WindowFrames& Frames() {
-    static WindowFrames frames;
-    return frames;
+    // Deleted at unload, and only then (see ReleaseWindowFramesAtUnload): a
+    // static object would release the still part's bitmap at process exit.
+    static WindowFrames* const frames = new WindowFrames;
+    return *frames;
 }
 
 double AnimationMs(double ms) { return Ui().animationsEnabled ? ms : 0.0; }
@@ -49,31 +53,17 @@ UiState* BoundState(HWND window, UINT message, LPARAM lParam) {
     return reinterpret_cast<UiState*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
-// Draws only a band of the frame, into a bitmap of its own that is then put
-// in place, so the rest of the frame stays as it was.
-void DrawBand(UiState& ui, FrameBitmap& frame, const Box& band) {
-    const float s = ui.scale;
-    const int left = std::max(0, static_cast<int>(std::floor(band.x * s)));
-    const int top = std::max(0, static_cast<int>(std::floor(band.y * s)));
-    const int right = std::min(frame.width(), static_cast<int>(std::ceil((band.x + band.width) * s)));
-    const int bottom = std::min(frame.height(), static_cast<int>(std::ceil((band.y + band.height) * s)));
-    FrameBitmap& part = Frames().band;
-    if (right <= left || bottom <= top || !part.Ensure(right - left, bottom - top)) return;
-    Canvas canvas;
-    if (!canvas.Begin(part, s)) return;
-    canvas.target()->SetTransform(D2D1::Matrix3x2F::Translation(-left / s, -top / s) * D2D1::Matrix3x2F::Scale(s, s));
-    const PageFrame moving = WindowFrame(ui, NowMs(), false, false);
-    if (ui.dialog == DialogNone && (ui.page == PageInstalling || ui.page == PageUninstalling)) {
-        DrawProgressBand(canvas, moving);  // the bar alone: a setup calls SetProgress for every file
-    } else {
-        DrawPage(canvas, moving);
-    }
-    canvas.End();
-    ::BitBlt(frame.dc(), left, top, right - left, bottom - top, part.dc(), 0, 0, SRCCOPY);
+// The view's whole picture: the still part as it was drawn last, unless it
+// changed, and what moves over it.
+void PaintView(const UiState& ui, FrameBitmap& view) {
+    PageFrame frame = WindowFrame(ui, NowMs(), false, false);
+    frame.illustrations = &KeptIllustrations();
+    Frames().still.Paint(view, ui.scale, frame);
 }
 
-// Draws the whole frame again when it is stale or the view changed size, or
-// only the band that moved.
+// Paints the view's picture again when it is stale, the view changed size or
+// a part other than the progress bar moved (the still part then comes from
+// the cache), or only the progress band.
 bool EnsureViewFrame(UiState& ui) {
     RECT client{};
     ::GetClientRect(ui.view, &client);
@@ -82,15 +72,13 @@ bool EnsureViewFrame(UiState& ui) {
     if (!frame.Ensure(client.right, client.bottom)) return false;
     const Box band = ui.dirtyBand;
     ui.dirtyBand = {};
-    if (resized || ui.frameDirty) {
-        Canvas canvas;
-        if (canvas.Begin(frame, ui.scale)) {
-            DrawPage(canvas, WindowFrame(ui, NowMs(), false, false));
-            canvas.End();
-        }
+    const bool progressBand = ui.dialog == DialogNone && (ui.page == PageInstalling || ui.page == PageUninstalling);
+    if (resized || ui.frameDirty || (band.width > 0 && !progressBand)) {
+        PaintView(ui, frame);
         ui.frameDirty = false;
     } else if (band.width > 0) {
-        DrawBand(ui, frame, band);
+        // The bar alone: a setup calls SetProgress for every file.
+        PaintProgressBand(frame, Frames().band, ui.scale, band, WindowFrame(ui, NowMs(), false, false));
     }
     return true;
 }
@@ -106,25 +94,6 @@ void OnPaint(UiState& ui, HWND window) {
     RequestFadeIn();
 }
 
-// The view's pixels at `origin` drawn as the canvas's background.
-void DrawUnderlay(Canvas& canvas, POINT origin, int width, int height) {
-    const FrameBitmap& view = Frames().view;
-    width = std::min(width, view.width() - static_cast<int>(origin.x));
-    height = std::min(height, view.height() - static_cast<int>(origin.y));
-    if (width <= 0 || height <= 0 || origin.x < 0 || origin.y < 0) return;
-    ::GdiFlush();
-    ComPtr<ID2D1Bitmap> under;
-    const auto format = D2D1::BitmapProperties(D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_IGNORE));
-    const uint32_t* first = view.pixels() + static_cast<size_t>(origin.y) * view.width() + origin.x;
-    if (!Succeeded(canvas.target()->CreateBitmap(D2D1::SizeU(width, height), first, view.width() * 4, format, &under),
-                   "ID2D1RenderTarget::CreateBitmap")) {
-        return;
-    }
-    const float s = canvas.scale();
-    canvas.target()->DrawBitmap(under.Get(), D2D1::RectF(0, 0, width / s, height / s), 1.0f,
-                                D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR);
-}
-
 // One control drawn alone: the view's picture under it, then the control in
 // the same pixels it has in the whole frame.
 LRESULT OnDrawItem(UiState& ui, const DRAWITEMSTRUCT& item) {
@@ -138,24 +107,10 @@ LRESULT OnDrawItem(UiState& ui, const DRAWITEMSTRUCT& item) {
     const int width = std::min<int>(item.rcItem.right - item.rcItem.left, scratch.width());
     const int height = std::min<int>(item.rcItem.bottom - item.rcItem.top, scratch.height());
     const double now = NowMs();
-    ControlRecord moved = ui.controls[index];
-    const float dx = static_cast<float>(origin.x) / ui.scale;
-    const float dy = static_cast<float>(origin.y) / ui.scale;
-    moved.left -= dx;
-    moved.right -= dx;
-    moved.top -= dy;
-    moved.bottom -= dy;
     ControlLook look = SampledLook(ui.controls[index], now);
     if (!ui.keyboardCues || !(item.itemState & ODS_FOCUS)) look.focus = 0.0f;
-    Canvas canvas;
-    if (canvas.Begin(scratch, ui.scale)) {
-        // The picture under the control first: a render target does not keep
-        // what its bitmap held before (Wine's does not).
-        DrawUnderlay(canvas, origin, width, height);
-        const PageFrame frame = WindowFrame(ui, now, true, false);
-        DrawControl(canvas, frame, moved, look);
-        canvas.End();
-    }
+    PaintControl(Frames().view, scratch, RECT{origin.x, origin.y, origin.x + width, origin.y + height}, ui.scale,
+                 WindowFrame(ui, now, true, false), ui.controls[index], look);
     ::BitBlt(item.hDC, 0, 0, width, height, scratch.dc(), 0, 0, SRCCOPY);
     return TRUE;
 }
@@ -443,6 +398,15 @@ void ReleaseWindowFrames() {
     Frames().view.Release();
     Frames().button.Release();
     Frames().band.Release();
+    Frames().still.Release();
+    KeptIllustrations().Release();
+}
+
+void ReleaseWindowFramesAtUnload() {
+    // A window never destroyed still has a bitmap of a render target, which
+    // must not be released under the loader lock: its frames are then left.
+    WindowFrames& frames = Frames();
+    if (!frames.still.HoldsTargetBitmap()) delete &frames;
 }
 
 }  // namespace lum

@@ -5,8 +5,8 @@
 #include "draw/scenes.h"
 #include "pages/controls.h"
 #include "pages/dialogs.h"
+#include "pages/illustrations.h"
 #include "pages/progress_page.h"
-#include "pages/scene_text.h"
 
 namespace lum {
 
@@ -23,7 +23,6 @@ void DrawPlain(Canvas& canvas, const std::wstring& text, const Box& box, float s
 }
 
 void DrawWelcome(Canvas& canvas, const PageFrame& frame) {
-    const SceneTexts texts(frame.model);
     const ScreenModel& ui = frame.model;
     const bool chinese = IsChineseLanguage(ui.language);
     DrawScene(canvas, SceneLogo, 57, 67, 1.0f / 3.0f);
@@ -35,7 +34,7 @@ void DrawWelcome(Canvas& canvas, const PageFrame& frame) {
                 TextStyle{.size = IsCjkLanguage(ui.language) ? 36.0f : 28.0f, .color = kNavy});
     DrawTextKey(canvas, frame, L"WelcomeBody", {57, 221, 300, chinese ? 48.0f : 82.0f},
                 TextStyle{.size = 14, .color = kGrey});
-    DrawScene(canvas, SceneWelcome, 0, 0, 1, &texts);
+    DrawIllustration(canvas, frame);
     canvas.DrawLine(32, 422, 688, 422, kDivider, 1);
 
     // The legal line: intro, link, "and", link, centred as BuildControls measured it.
@@ -65,13 +64,12 @@ void DrawOptions(Canvas& canvas, const PageFrame& frame, bool pathError) {
 }
 
 void DrawInstalled(Canvas& canvas, const PageFrame& frame) {
-    const SceneTexts texts(frame.model);
     DrawIcon(canvas, IconCheck, 48, 102, 17, kAccent);
     DrawTextKey(canvas, frame, L"Installed", {71, 102, 240, 18},
                 TextStyle{.size = 12, .color = kAccent, .weight = TextWeight::Semibold});
     DrawTextKey(canvas, frame, L"CompleteTitle", {48, 136, 310, 48}, TextStyle{.size = 32, .color = kNavy});
     DrawTextKey(canvas, frame, L"CompleteBody", {48, 200, 316, 20}, TextStyle{.size = 13, .color = kGrey});
-    DrawScene(canvas, SceneComplete, 0, 0, 1, &texts);
+    DrawIllustration(canvas, frame);
 }
 
 void DrawExisting(Canvas& canvas, const PageFrame& frame) {
@@ -108,7 +106,6 @@ void DrawUninstallConfirm(Canvas& canvas, const PageFrame& frame) {
 }
 
 void DrawUninstalled(Canvas& canvas, const PageFrame& frame) {
-    const SceneTexts texts(frame.model);
     const ScreenModel& ui = frame.model;
     const bool removeData = (ui.flags & FlagRemoveData) != 0;
     DrawIcon(canvas, IconCheck, 48, 96.5f, 17, kAccent);
@@ -117,7 +114,7 @@ void DrawUninstalled(Canvas& canvas, const PageFrame& frame) {
     DrawTextKey(canvas, frame, L"UninstalledTitle", {48, 128, 325, 48}, TextStyle{.size = 32, .color = kNavy});
     DrawTextKey(canvas, frame, L"UninstalledBody", {48, 190, 330, 40}, TextStyle{.size = 13, .color = kGrey});
     DrawTextKey(canvas, frame, L"UninstalledFarewell", {48, 244, 330, 40}, TextStyle{.size = 13, .color = kGrey});
-    DrawScene(canvas, removeData ? SceneCleaned : SceneFarewell, 0, 0, 1, &texts);
+    DrawIllustration(canvas, frame);
     canvas.RoundRect(48, 302, 624, 65, kPaleBlue, 4, 0, 0);
     DrawIcon(canvas, IconShield, 64, 322, 24, kAccentDeep);
     if (removeData) {
@@ -234,6 +231,7 @@ bool FrameCache::Paint(FrameBitmap& bitmap, float scale, const PageFrame& frame)
     const int height = bitmap.height();
     if (!inputs_ || !layer_.Holds(width, height) || !SameStill(*inputs_, frame, scale)) {
         inputs_.reset();
+        if (frame.illustrations) frame.illustrations->Prepare(frame.model, width, height, scale);
         if (!layer_.Redraw(width, height, scale, [&](Canvas& canvas) { DrawPage(canvas, frame, PageLayer::Still); })) {
             return false;
         }

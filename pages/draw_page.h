@@ -24,6 +24,7 @@ public:
     // Paints the whole frame into the bitmap; false when no canvas could begin.
     bool Paint(FrameBitmap& bitmap, float scale, const PageFrame& frame);
     void Release();
+    bool HoldsTargetBitmap() const { return layer_.HoldsTargetBitmap(); }
 
 private:
     // A control drawn into the still part: its text, its box and its look.

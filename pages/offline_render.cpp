@@ -10,6 +10,7 @@
 #include "draw/png_writer.h"
 #include "pages/controls.h"
 #include "pages/draw_page.h"
+#include "pages/illustrations.h"
 #include "pages/progress_page.h"
 
 namespace lum {
@@ -124,6 +125,7 @@ int32_t RenderFrameToPng(const PageFrame& frame, const std::wstring& pngPath, in
     const float scale = static_cast<float>(dpi) / 96.0f;
     FrameBitmap bitmap;
     if (bitmap.Ensure(FramePixels(720, dpi), FramePixels(480, dpi))) {
+        if (frame.illustrations) frame.illustrations->Prepare(frame.model, bitmap.width(), bitmap.height(), scale);
         // A canvas that cannot begin leaves a blank picture, which is not
         // worth a file: the result is then 0 as for a missing bitmap.
         Canvas canvas;

@@ -13,6 +13,8 @@
 
 namespace lum {
 
+class IllustrationCache;
+
 // How a control looks at this instant, each value 0 ... 1.
 struct ControlLook {
     float hover = 0.0f;
@@ -55,6 +57,9 @@ struct PageFrame {
     int32_t closingPhase = 1;           // 1 graceful, 2 force, else verify
     std::vector<ProcessRow> processes;  // the close-failed dialog's list
     std::wstring processReport;         // shown instead when the list is empty
+    // Illustrations kept from earlier frames, copied in instead of drawn
+    // (the picture is the same); none: every illustration is drawn.
+    IllustrationCache* illustrations = nullptr;
 
     explicit PageFrame(const ScreenModel& m) : model(m) {}
     std::wstring Text(std::wstring_view key) const { return model.Text(key); }

@@ -5,8 +5,7 @@
 
 #include "draw/icons.h"
 #include "draw/palette.h"
-#include "draw/scenes.h"
-#include "pages/scene_text.h"
+#include "pages/illustrations.h"
 
 namespace lum {
 
@@ -20,7 +19,6 @@ bool CleanupStage(bool uninstall, uint32_t flags) { return uninstall && (flags &
 // The heading, the steps, the illustration and the status label.
 void DrawProgressPageStill(Canvas& canvas, const PageFrame& frame, bool uninstall) {
     const ScreenModel& ui = frame.model;
-    const SceneTexts texts(ui);
     DrawTextKey(canvas, frame, uninstall ? L"UninstallingTitle" : L"InstallingTitle", {40, 87, 390, 42},
                 TextStyle{.size = 30, .color = kNavy});
     DrawTextKey(canvas, frame, uninstall ? L"UninstallingBody" : L"InstallingBody",
@@ -38,7 +36,7 @@ void DrawProgressPageStill(Canvas& canvas, const PageFrame& frame, bool uninstal
                     TextStyle{.size = 12, .color = color});
     }
 
-    DrawScene(canvas, uninstall ? SceneUninstalling : SceneInstalling, 0, 0, 1, &texts);
+    DrawIllustration(canvas, frame);
     DrawTextKey(canvas, frame, uninstall ? L"Uninstalling" : L"Installing", {40, 305, 480, 30},
                 TextStyle{.size = 13, .color = kNavy, .weight = TextWeight::Semibold});
 }

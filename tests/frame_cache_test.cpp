@@ -1,5 +1,6 @@
 // The window's frames come from a cached still part with the moving part drawn
-// over it; the picture must be exactly the one a whole pass draws.
+// over it, and the illustrations are copied from pixels kept since their first
+// frame; either way the picture must be exactly the one a whole pass draws.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -7,6 +8,7 @@
 #include "host/frames.h"
 #include "host/ui_host.h"
 #include "pages/draw_page.h"
+#include "pages/illustrations.h"
 #include "pages/offline_render.h"
 
 namespace lum {
@@ -43,6 +45,43 @@ TEST(FrameCacheTest, CachedFramesEqualWholeFramesAsLooksAndContentChange) {
             EXPECT_TRUE(SamePixels(cached, whole)) << "scenario " << scenario << ", frame " << step;
         }
     }
+}
+
+// Every page with an illustration (the uninstalled page in both versions), in
+// a Latin and an ideographic language (their text boxes differ), at three
+// scales; the overflow report must list the same texts in the same order.
+TEST(FrameCacheTest, KeptIllustrationsLeaveEveryPixelAndTheReportAsDrawn) {
+    IllustrationCache kept;
+    for (const wchar_t* language : {L"french", L"japanese"}) {
+        LoadLanguage(nullptr, language);
+        SetText(L"Ready", L"A label far too long for the small box the illustration gives it");
+        for (const float scale : {1.0f, 1.5f, 2.0f}) {
+            if (scale != 1.0f && language != std::wstring(L"french")) continue;
+            FrameBitmap copied, drawn;
+            ASSERT_TRUE(copied.Ensure(static_cast<int>(720 * scale), static_cast<int>(480 * scale)) &&
+                        drawn.Ensure(copied.width(), copied.height()));
+            for (int32_t scenario : {0, 2, 3, 6, 7, 15}) {
+                ScreenModel model = ScenarioModel(Ui(), scenario);
+                if (scenario == 15) model.page = PageUninstalled;  // with the remove-data flag: the other picture
+                PageFrame frame = RestingFrame(model, {});
+                std::vector<std::wstring> overflows[2];
+                for (int pass = 0; pass < 2; ++pass) {
+                    frame.illustrations = pass == 0 ? &kept : nullptr;
+                    if (pass == 0) kept.Prepare(model, copied.width(), copied.height(), scale);
+                    Canvas canvas;
+                    canvas.CollectOverflows(&overflows[pass]);
+                    ASSERT_TRUE(canvas.Begin(pass == 0 ? copied : drawn, scale));
+                    DrawPage(canvas, frame);
+                }
+                EXPECT_TRUE(kept.HoldsTargetBitmaps()) << "the illustration was copied, not drawn";
+                kept.ReleaseTargetBitmaps();
+                const std::string where = "scenario " + std::to_string(scenario) + " at " + std::to_string(scale);
+                EXPECT_TRUE(SamePixels(copied, drawn)) << where;
+                EXPECT_EQ(overflows[0], overflows[1]) << where;
+            }
+        }
+    }
+    LoadLanguage(nullptr, L"english");
 }
 
 }  // namespace

@@ -72,9 +72,11 @@ int wmain(int argc, wchar_t** argv) {
         for (const wchar_t* language : kLanguages) {
             loadLanguage(nullptr, language);
             const bool english = std::wstring(language) == L"english";
-            for (int32_t scenario = 0; scenario < kScenarioCount; ++scenario) {
-                for (int pass = 0; pass < (english ? 3 : 1); ++pass) {
-                    const int32_t dpi = pass == 0 ? 96 : kExtraDpis[pass - 1];
+            // One DPI after the other: the library keeps each illustration
+            // per scale and language, and reuses it for the next screen.
+            for (int pass = 0; pass < (english ? 3 : 1); ++pass) {
+                const int32_t dpi = pass == 0 ? 96 : kExtraDpis[pass - 1];
+                for (int32_t scenario = 0; scenario < kScenarioCount; ++scenario) {
                     const std::wstring name = FileName(language, scenario, dpi);
                     const bool ok = render((folder + L"\\" + name).c_str(), scenario, dpi) == 1;
                     if (!ok) ++failures;

@@ -1,0 +1,62 @@
+// The page illustrations kept as pixels: each is drawn once per scale and
+// language over the page background and copied into later frames, where
+// nothing else is drawn under it, so a frame looks exactly as if it had been
+// drawn afresh.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "draw/scenes.h"
+#include "draw/still_layer.h"
+#include "pages/page_frame.h"
+#include "pages/screen_model.h"
+
+namespace lum {
+
+// The illustration the model's page shows, if it shows one.
+std::optional<Scene> PageIllustration(const ScreenModel& model);
+
+class IllustrationCache {
+public:
+    static constexpr size_t kLimit = 8;  // cleared whole when full
+
+    // Draws the illustration of the model's page for frames of this pixel
+    // size and scale, unless it is kept already. Call it outside any frame.
+    void Prepare(const ScreenModel& model, int width, int height, float scale);
+    // Copies the kept illustration onto the canvas; false (nothing drawn)
+    // when none is kept for the scene, the model's texts and the canvas.
+    bool Compose(Canvas& canvas, Scene scene, const ScreenModel& model);
+    // Forgets the copies made for the render target just used (a render
+    // gives its target back when it ends); the pixels stay.
+    void ReleaseTargetBitmaps();
+    bool HoldsTargetBitmaps() const;
+    void Release() { entries_.clear(); }
+    size_t size() const { return entries_.size(); }
+
+private:
+    // What an illustration's pixels depend on besides the frame's size.
+    struct Key {
+        Scene scene = SceneLogo;
+        float scale = 0.0f;
+        bool cjk = false;
+        std::vector<std::wstring> texts;  // of its text items, in order
+        bool operator==(const Key&) const = default;
+    };
+    struct Entry {
+        Key key;
+        StillPatch patch;
+    };
+    static Key KeyOf(Scene scene, const ScreenModel& model, float scale);
+    Entry* Find(const Key& key);
+
+    std::vector<std::unique_ptr<Entry>> entries_;
+};
+
+// Draws the illustration of the frame's page: copied from the frame's cache
+// when it holds it, else drawn.
+void DrawIllustration(Canvas& canvas, const PageFrame& frame);
+
+}  // namespace lum
