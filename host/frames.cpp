@@ -47,56 +47,105 @@ PageFrame WindowFrame(const UiState& ui, double now, bool drawControls, bool cap
     return frame;
 }
 
-void PaintProgressBand(FrameBitmap& view, FrameBitmap& part, float scale, const Box& band, const PageFrame& frame) {
-    const int left = std::max(0, static_cast<int>(std::floor(band.x * scale)));
-    const int top = std::max(0, static_cast<int>(std::floor(band.y * scale)));
-    const int right = std::min(view.width(), static_cast<int>(std::ceil((band.x + band.width) * scale)));
-    const int bottom = std::min(view.height(), static_cast<int>(std::ceil((band.y + band.height) * scale)));
-    if (right <= left || bottom <= top || !part.Ensure(right - left, bottom - top)) return;
-    Canvas canvas;
-    if (!canvas.Begin(part, scale)) return;
-    canvas.target()->SetTransform(D2D1::Matrix3x2F::Translation(-left / scale, -top / scale) *
-                                  D2D1::Matrix3x2F::Scale(scale, scale));
-    DrawProgressBand(canvas, frame);
-    canvas.End();
-    ::BitBlt(view.dc(), left, top, right - left, bottom - top, part.dc(), 0, 0, SRCCOPY);
-}
-
 RECT ControlPixels(const ControlRecord& record, float scale) {
     const auto pixel = [scale](float units) { return static_cast<LONG>(std::lround(units * scale)); };
     return RECT{pixel(record.left), pixel(record.top), pixel(record.right), pixel(record.bottom)};
 }
 
-void PaintControl(const FrameBitmap& view, FrameBitmap& scratch, const RECT& place, float scale, const PageFrame& frame,
-                  const ControlRecord& record, const ControlLook& look) {
-    const int width = std::min(
-        {static_cast<int>(place.right - place.left), scratch.width(), view.width() - static_cast<int>(place.left)});
-    const int height = std::min(
-        {static_cast<int>(place.bottom - place.top), scratch.height(), view.height() - static_cast<int>(place.top)});
-    if (width <= 0 || height <= 0 || place.left < 0 || place.top < 0) return;
+bool ViewPicture::Paint(int width, int height, float scale, const PageFrame& frame) {
+    bareFresh_ = false;
+    looks_.clear();
+    if (!view_.Ensure(width, height)) return false;
+    scale_ = scale;
+    if (frame.illustrations) frame.illustrations->Prepare(frame.model, width, height, scale);
+    if (!still_.Paint(view_, scale, frame)) return false;
+    if (frame.drawControls) looks_ = frame.looks;
+    return true;
+}
+
+void ViewPicture::PaintProgressBand(const Box& band, const PageFrame& frame) {
+    const float s = scale_;
+    const int left = std::max(0, static_cast<int>(std::floor(band.x * s)));
+    const int top = std::max(0, static_cast<int>(std::floor(band.y * s)));
+    const int right = std::min(view_.width(), static_cast<int>(std::ceil((band.x + band.width) * s)));
+    const int bottom = std::min(view_.height(), static_cast<int>(std::ceil((band.y + band.height) * s)));
+    if (right <= left || bottom <= top || !band_.Ensure(right - left, bottom - top)) return;
+    Canvas canvas;
+    if (!canvas.Begin(band_, s)) return;
+    canvas.target()->SetTransform(D2D1::Matrix3x2F::Translation(-left / s, -top / s) * D2D1::Matrix3x2F::Scale(s, s));
+    DrawProgressBand(canvas, frame);
+    canvas.End();
+    ::BitBlt(view_.dc(), left, top, right - left, bottom - top, band_.dc(), 0, 0, SRCCOPY);
+}
+
+bool ViewPicture::EnsureBare(const PageFrame& frame) {
+    if (bareFresh_) return true;
+    if (!bare_.Ensure(view_.width(), view_.height())) return false;
+    PageFrame bare = frame;
+    bare.drawControls = false;
+    if (bare.illustrations) bare.illustrations->Prepare(bare.model, bare_.width(), bare_.height(), scale_);
+    Canvas canvas;
+    if (!canvas.Begin(bare_, scale_)) return false;
+    DrawPage(canvas, bare);
+    canvas.End();
+    bareFresh_ = true;
+    return true;
+}
+
+void ViewPicture::PaintControl(HDC dc, size_t index, const RECT& place, const ControlLook& look,
+                               const PageFrame& frame) {
+    const int width =
+        std::min(static_cast<int>(place.right - place.left), view_.width() - static_cast<int>(place.left));
+    const int height =
+        std::min(static_cast<int>(place.bottom - place.top), view_.height() - static_cast<int>(place.top));
+    if (width <= 0 || height <= 0 || place.left < 0 || place.top < 0 || index >= frame.controls.size()) return;
+    const auto same = [](const ControlLook& a, const ControlLook& b) {
+        return a.hover == b.hover && a.press == b.press && a.check == b.check && a.focus == b.focus;
+    };
+    if (index < looks_.size() && same(look, looks_[index])) {
+        ::BitBlt(dc, 0, 0, width, height, view_.dc(), place.left, place.top, SRCCOPY);
+        return;
+    }
+    if (!EnsureBare(frame) || !scratch_.Ensure(std::max(width, scratch_.width()), std::max(height, scratch_.height())))
+        return;
     // The control in its window's own coordinates, in the same pixels it has
     // in the whole frame.
-    ControlRecord moved = record;
-    const float dx = static_cast<float>(place.left) / scale;
-    const float dy = static_cast<float>(place.top) / scale;
+    ControlRecord moved = frame.controls[index];
+    const float dx = static_cast<float>(place.left) / scale_;
+    const float dy = static_cast<float>(place.top) / scale_;
     moved.left -= dx;
     moved.right -= dx;
     moved.top -= dy;
     moved.bottom -= dy;
-    Canvas canvas;
-    if (!canvas.Begin(scratch.dc(), RECT{0, 0, width, height}, scale)) return;
-    // The picture under the control first: a render target does not keep
-    // what its bitmap held before (Wine's does not).
-    ::GdiFlush();
-    ComPtr<ID2D1Bitmap> under;
-    const auto format = D2D1::BitmapProperties(D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_IGNORE));
-    const uint32_t* first = view.pixels() + static_cast<size_t>(place.top) * view.width() + place.left;
-    if (Succeeded(canvas.target()->CreateBitmap(D2D1::SizeU(width, height), first, view.width() * 4, format, &under),
-                  "ID2D1RenderTarget::CreateBitmap")) {
-        canvas.target()->DrawBitmap(under.Get(), D2D1::RectF(0, 0, width / scale, height / scale), 1.0f,
-                                    D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR);
+    {
+        Canvas canvas;
+        if (!canvas.Begin(scratch_.dc(), RECT{0, 0, width, height}, scale_)) return;
+        // The picture under the control first: a render target does not keep
+        // what its bitmap held before (Wine's does not).
+        ::GdiFlush();
+        ComPtr<ID2D1Bitmap> under;
+        const auto format =
+            D2D1::BitmapProperties(D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_IGNORE));
+        const uint32_t* first = bare_.pixels() + static_cast<size_t>(place.top) * bare_.width() + place.left;
+        if (Succeeded(
+                canvas.target()->CreateBitmap(D2D1::SizeU(width, height), first, bare_.width() * 4, format, &under),
+                "ID2D1RenderTarget::CreateBitmap")) {
+            canvas.target()->DrawBitmap(under.Get(), D2D1::RectF(0, 0, width / scale_, height / scale_), 1.0f,
+                                        D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR);
+        }
+        DrawControl(canvas, frame, moved, look);
     }
-    DrawControl(canvas, frame, moved, look);
+    ::BitBlt(dc, 0, 0, width, height, scratch_.dc(), 0, 0, SRCCOPY);
+}
+
+void ViewPicture::Release() {
+    view_.Release();
+    looks_.clear();
+    still_.Release();
+    bare_.Release();
+    bareFresh_ = false;
+    scratch_.Release();
+    band_.Release();
 }
 
 IllustrationCache& KeptIllustrations() {

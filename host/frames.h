@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host/ui_state.h"
+#include "pages/draw_page.h"
 #include "pages/illustrations.h"
 #include "pages/page_frame.h"
 #include "shutdown/close_interface.h"
@@ -34,18 +35,40 @@ IllustrationCache& KeptIllustrations();
 // belongs to a render target.
 void ReleaseKeptIllustrationsAtUnload();
 
-// The progress band of the view's picture drawn again, alone: drawn into
-// `part` and put in place, so the rest of the picture stays as it was.
-void PaintProgressBand(FrameBitmap& view, FrameBitmap& part, float scale, const Box& band, const PageFrame& frame);
-
 // Where a control's own window sits in the view, in pixels.
 RECT ControlPixels(const ControlRecord& record, float scale);
 
-// One owner-drawn control's picture: the view's pixels under its window's
-// rectangle `place`, then the control over them, drawn into the top-left
-// corner of `scratch`.
-void PaintControl(const FrameBitmap& view, FrameBitmap& scratch, const RECT& place, float scale, const PageFrame& frame,
-                  const ControlRecord& record, const ControlLook& look);
+// The view's picture: the whole frame with every control drawn in, its still
+// part kept in a FrameCache. Each owner-drawn control's window copies its
+// pixels from it while the control looks as the picture shows it; a control
+// whose look has changed since (hover, press, focus) is drawn alone over the
+// frame without controls, which is drawn when first needed after a change.
+class ViewPicture {
+public:
+    // Paints the whole picture at this pixel size; `frame` draws its controls,
+    // with the looks their windows will ask for at rest.
+    bool Paint(int width, int height, float scale, const PageFrame& frame);
+    // Paints the progress band again, alone: the rest stays as it was.
+    void PaintProgressBand(const Box& band, const PageFrame& frame);
+    // Puts the picture of control `index` of `frame`, whose window is at
+    // `place` in the view, into the top-left corner of `dc`.
+    void PaintControl(HDC dc, size_t index, const RECT& place, const ControlLook& look, const PageFrame& frame);
+    const FrameBitmap& pixels() const { return view_; }
+    bool HoldsTargetBitmap() const { return still_.HoldsTargetBitmap(); }
+    void Release();
+
+private:
+    bool EnsureBare(const PageFrame& frame);
+
+    FrameBitmap view_;
+    std::vector<ControlLook> looks_;  // of the controls as `view_` shows them
+    FrameCache still_;
+    FrameBitmap bare_;  // the frame without controls
+    bool bareFresh_ = false;
+    FrameBitmap scratch_;  // one control drawn alone
+    FrameBitmap band_;
+    float scale_ = 1.0f;
+};
 
 // LumUI_Render: the current content with a scenario's screen, at rest.
 int32_t RenderScenario(const wchar_t* pngPath, int32_t scenario, int32_t dpi);

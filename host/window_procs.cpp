@@ -25,19 +25,11 @@ constexpr const wchar_t* kHostClass = L"Lumora.VectorInstaller.Window";
 constexpr const wchar_t* kViewClass = L"Lumora.VectorInstaller.View";
 constexpr const wchar_t* kTransitionClass = L"Lumora.VectorInstaller.Transition";
 
-// The view's picture, the scratch frames the owner-drawn buttons and the
-// progress band paint in, and the still part of the view's picture.
-struct WindowFrames {
-    FrameBitmap view;
-    FrameBitmap button;
-    FrameBitmap band;
-    FrameCache still;
-};
-WindowFrames& Frames() {
+ViewPicture& Frames() {
     // Deleted at unload, and only then (see ReleaseWindowFramesAtUnload): a
     // static object would release the still part's bitmap at process exit.
-    static WindowFrames* const frames = new WindowFrames;
-    return *frames;
+    static ViewPicture* const picture = new ViewPicture;
+    return *picture;
 }
 
 double AnimationMs(double ms) { return Ui().animationsEnabled ? ms : 0.0; }
@@ -53,12 +45,25 @@ UiState* BoundState(HWND window, UINT message, LPARAM lParam) {
     return reinterpret_cast<UiState*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
-// The view's whole picture: the still part as it was drawn last, unless it
-// changed, and what moves over it.
-void PaintView(const UiState& ui, FrameBitmap& view) {
-    PageFrame frame = WindowFrame(ui, NowMs(), false, false);
+// How control `index` is drawn for its own window: focus rings only while
+// the keyboard is in use and the window has the focus.
+ControlLook NativeLook(const UiState& ui, size_t index, double now, bool focused) {
+    ControlLook look = SampledLook(ui.controls[index], now);
+    if (!ui.keyboardCues || !focused) look.focus = 0.0f;
+    return look;
+}
+
+// The view's whole picture, every control drawn in as its window would draw
+// it now; the still part as it was drawn last, unless it changed.
+void PaintView(const UiState& ui, int width, int height) {
+    const double now = NowMs();
+    PageFrame frame = WindowFrame(ui, now, true, false);
+    const HWND focus = ::GetFocus();
+    for (size_t i = 0; i < frame.looks.size(); ++i) {
+        frame.looks[i] = NativeLook(ui, i, now, focus && ui.controls[i].window == focus);
+    }
     frame.illustrations = &KeptIllustrations();
-    Frames().still.Paint(view, ui.scale, frame);
+    Frames().Paint(width, height, ui.scale, frame);
 }
 
 // Paints the view's picture again when it is stale, the view changed size or
@@ -67,20 +72,19 @@ void PaintView(const UiState& ui, FrameBitmap& view) {
 bool EnsureViewFrame(UiState& ui) {
     RECT client{};
     ::GetClientRect(ui.view, &client);
-    FrameBitmap& frame = Frames().view;
+    const FrameBitmap& frame = Frames().pixels();
     const bool resized = frame.width() != client.right || frame.height() != client.bottom;
-    if (!frame.Ensure(client.right, client.bottom)) return false;
     const Box band = ui.dirtyBand;
     ui.dirtyBand = {};
     const bool progressBand = ui.dialog == DialogNone && (ui.page == PageInstalling || ui.page == PageUninstalling);
     if (resized || ui.frameDirty || (band.width > 0 && !progressBand)) {
-        PaintView(ui, frame);
+        PaintView(ui, client.right, client.bottom);
         ui.frameDirty = false;
     } else if (band.width > 0) {
         // The bar alone: a setup calls SetProgress for every file.
-        PaintProgressBand(frame, Frames().band, ui.scale, band, WindowFrame(ui, NowMs(), false, false));
+        Frames().PaintProgressBand(band, WindowFrame(ui, NowMs(), false, false));
     }
-    return true;
+    return frame.width() == client.right && frame.height() == client.bottom && frame.dc();
 }
 
 void OnPaint(UiState& ui, HWND window) {
@@ -88,30 +92,25 @@ void OnPaint(UiState& ui, HWND window) {
     const HDC dc = ::BeginPaint(window, &paint);
     if (dc && EnsureViewFrame(ui)) {
         const RECT& r = paint.rcPaint;
-        ::BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, Frames().view.dc(), r.left, r.top, SRCCOPY);
+        ::BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, Frames().pixels().dc(), r.left, r.top, SRCCOPY);
     }
     ::EndPaint(window, &paint);
     RequestFadeIn();
 }
 
-// One control drawn alone: the view's picture under it, then the control in
-// the same pixels it has in the whole frame.
+// A control's own window: its pixels from the view's picture, or drawn alone
+// while its look changes.
 LRESULT OnDrawItem(UiState& ui, const DRAWITEMSTRUCT& item) {
     const size_t index = item.CtlID - kFirstControlId;
     if (item.CtlID < static_cast<UINT>(kFirstControlId) || index >= ui.controls.size()) return TRUE;
     if (!EnsureViewFrame(ui)) return TRUE;
-    FrameBitmap& scratch = Frames().button;
-    if (!scratch.Ensure(static_cast<int>(720 * ui.scale), static_cast<int>(64 * ui.scale))) return TRUE;
     POINT origin{0, 0};
     ::MapWindowPoints(item.hwndItem, ui.view, &origin, 1);
-    const int width = std::min<int>(item.rcItem.right - item.rcItem.left, scratch.width());
-    const int height = std::min<int>(item.rcItem.bottom - item.rcItem.top, scratch.height());
+    const RECT place{origin.x, origin.y, origin.x + item.rcItem.right - item.rcItem.left,
+                     origin.y + item.rcItem.bottom - item.rcItem.top};
     const double now = NowMs();
-    ControlLook look = SampledLook(ui.controls[index], now);
-    if (!ui.keyboardCues || !(item.itemState & ODS_FOCUS)) look.focus = 0.0f;
-    PaintControl(Frames().view, scratch, RECT{origin.x, origin.y, origin.x + width, origin.y + height}, ui.scale,
-                 WindowFrame(ui, now, true, false), ui.controls[index], look);
-    ::BitBlt(item.hDC, 0, 0, width, height, scratch.dc(), 0, 0, SRCCOPY);
+    Frames().PaintControl(item.hDC, index, place, NativeLook(ui, index, now, (item.itemState & ODS_FOCUS) != 0),
+                          WindowFrame(ui, now, true, false));
     return TRUE;
 }
 
@@ -205,7 +204,7 @@ LRESULT CALLBACK ViewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 1;
     case WM_PRINTCLIENT:  // PrintWindow and accessibility tools get the frame as painted
         if (EnsureViewFrame(ui)) {
-            const FrameBitmap& frame = Frames().view;
+            const FrameBitmap& frame = Frames().pixels();
             ::BitBlt(reinterpret_cast<HDC>(wParam), 0, 0, frame.width(), frame.height(), frame.dc(), 0, 0, SRCCOPY);
         }
         return 0;
@@ -395,18 +394,15 @@ HWND CreateTransitionWindow(HWND view, int width, int height) {
 }
 
 void ReleaseWindowFrames() {
-    Frames().view.Release();
-    Frames().button.Release();
-    Frames().band.Release();
-    Frames().still.Release();
+    Frames().Release();
     KeptIllustrations().Release();
 }
 
 void ReleaseWindowFramesAtUnload() {
     // A window never destroyed still has a bitmap of a render target, which
     // must not be released under the loader lock: its frames are then left.
-    WindowFrames& frames = Frames();
-    if (!frames.still.HoldsTargetBitmap()) delete &frames;
+    ViewPicture& frames = Frames();
+    if (!frames.HoldsTargetBitmap()) delete &frames;
 }
 
 }  // namespace lum

@@ -46,29 +46,22 @@ struct Screen {
     PageFrame frame;
     explicit Screen(int32_t scenario) : model(ScenarioModel(Ui(), scenario)), frame(RestingFrame(model, {})) {
         FillCloseInterface(frame, model);
-        frame.drawControls = false;  // the window's controls paint themselves
     }
 };
 
-// A window's frame as the window paints it after a change: the view's picture
-// (its still part kept in `cache`, the illustrations in `kept`), then every
-// control's own window over it.
+// A window's frame as the window paints it after a change: the view's
+// picture, then every control's own window taking its pixels from it.
 struct WindowPainter {
-    FrameCache cache;
+    ViewPicture picture;
     IllustrationCache kept;
-    FrameBitmap scratch;
-    void Paint(FrameBitmap& view, float scale, PageFrame& frame) {
+    FrameBitmap window;  // stands for a control's window
+    void Paint(int width, int height, float scale, PageFrame& frame) {
         frame.illustrations = &kept;
-        cache.Paint(view, scale, frame);
-        scratch.Ensure(static_cast<int>(720 * scale), static_cast<int>(64 * scale));
+        picture.Paint(width, height, scale, frame);
+        window.Ensure(static_cast<int>(720 * scale), static_cast<int>(64 * scale));
         for (size_t i = 0; i < frame.controls.size(); ++i) {
-            PaintControl(view, scratch, ControlPixels(frame.controls[i], scale), scale, frame, frame.controls[i],
-                         frame.looks[i]);
+            picture.PaintControl(window.dc(), i, ControlPixels(frame.controls[i], scale), frame.looks[i], frame);
         }
-    }
-    void Release() {
-        cache.Release();
-        kept.Release();
     }
 };
 
@@ -105,9 +98,10 @@ int main() {
             const float scale = static_cast<float>(s + 1);
             WindowPainter painter;
             ReleaseDrawingResources();
-            cold[s] = Median([&] { painter.Paint(bitmaps[s], scale, screen.frame); }, 1);
+            const int w = bitmaps[s].width(), h = bitmaps[s].height();
+            cold[s] = Median([&] { painter.Paint(w, h, scale, screen.frame); }, 1);
             const DrawingCounts start = CountsSoFar();
-            warm[s] = Median([&] { painter.Paint(bitmaps[s], scale, screen.frame); }, kWarm);
+            warm[s] = Median([&] { painter.Paint(w, h, scale, screen.frame); }, kWarm);
             warmCreated.textLayouts += CountsSoFar().textLayouts - start.textLayouts;
             warmCreated.pathGeometries += CountsSoFar().pathGeometries - start.pathGeometries;
         }
@@ -124,15 +118,16 @@ int main() {
         row("hover tick (welcome's primary button)", [&](int s) {
             const float scale = static_cast<float>(s + 1);
             WindowPainter painter;
-            painter.Paint(bitmaps[s], scale, hover.frame);
+            painter.Paint(bitmaps[s].width(), bitmaps[s].height(), scale, hover.frame);
             const RECT place = ControlPixels(hover.frame.controls[primary], scale);
-            float step = 0.0f;
+            ControlLook look = hover.frame.looks[primary];
+            const auto tick = [&] {
+                look.hover += 0.05f;
+                painter.picture.PaintControl(painter.window.dc(), primary, place, look, hover.frame);
+            };
+            tick();  // the first tick after a change also draws the frame without controls
             const DrawingCounts start = CountsSoFar();
-            const double ms = Median([&] {
-                hover.frame.looks[primary].hover = step += 0.05f;
-                PaintControl(bitmaps[s], painter.scratch, place, scale, hover.frame, hover.frame.controls[primary],
-                             hover.frame.looks[primary]);
-            }, kWarm);
+            const double ms = Median(tick, kWarm);
             warmCreated.textLayouts += CountsSoFar().textLayouts - start.textLayouts;
             warmCreated.pathGeometries += CountsSoFar().pathGeometries - start.pathGeometries;
             return ms;
@@ -141,11 +136,10 @@ int main() {
         for (int s = 0; s < 2; ++s) {
             const float scale = static_cast<float>(s + 1);
             WindowPainter painter;
-            painter.Paint(bitmaps[s], scale, installing.frame);
-            FrameBitmap part;
+            painter.Paint(bitmaps[s].width(), bitmaps[s].height(), scale, installing.frame);
             const double ms = Median([&] {
                 installing.frame.progress += 0.001f;
-                PaintProgressBand(bitmaps[s], part, scale, ProgressBandBox(), installing.frame);
+                painter.picture.PaintProgressBand(ProgressBandBox(), installing.frame);
             }, kWarm);
             FrameBitmap next, blend;
             next.Ensure(bitmaps[s].width(), bitmaps[s].height()), blend.Ensure(next.width(), next.height());
