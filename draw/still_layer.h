@@ -58,6 +58,7 @@ public:
     // Forgets the copy made for the last render target, keeping the pixels.
     void ReleaseTargetBitmap() { bitmap_.Reset(); }
     bool HoldsTargetBitmap() const { return bitmap_ != nullptr; }
+    size_t PixelCount() const { return pixels_.size(); }
 
 private:
     std::vector<uint32_t> pixels_;

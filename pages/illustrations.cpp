@@ -1,5 +1,7 @@
 #include "pages/illustrations.h"
 
+#include <algorithm>
+
 #include "draw/palette.h"
 #include "pages/scene_text.h"
 
@@ -40,20 +42,52 @@ IllustrationCache::Entry* IllustrationCache::Find(const Key& key) {
     return nullptr;
 }
 
+StillPatch* IllustrationCache::LeadOf(Scene scene, size_t count, int width, int height, float scale) {
+    for (const std::unique_ptr<Lead>& lead : leads_) {
+        if (lead->scene == scene && lead->scale == scale) return &lead->patch;
+    }
+    auto lead = std::make_unique<Lead>();
+    lead->scene = scene;
+    lead->scale = scale;
+    const SceneTable table = GetScene(scene);
+    lead->patch.Redraw(width, height, scale, kPageBackground,
+                       [&](Canvas& canvas) { DrawSceneItems(canvas, table.items, count, 0, 0, 1); });
+    if (leads_.size() >= kLimit) leads_.clear();
+    MakeRoom(lead->patch.PixelCount());
+    leads_.push_back(std::move(lead));
+    return &leads_.back()->patch;
+}
+
 void IllustrationCache::Prepare(const ScreenModel& model, int width, int height, float scale) {
     const std::optional<Scene> scene = PageIllustration(model);
     if (!scene) return;
     Key key = KeyOf(*scene, model, scale);
     if (Find(key)) return;
-    if (entries_.size() >= kLimit) entries_.clear();
+    const SceneTable table = GetScene(*scene);
+    size_t lead = 0;
+    while (lead < table.count && table.items[lead].kind != ItemText) ++lead;
+    StillPatch* shapes = lead > 0 ? LeadOf(*scene, lead, width, height, scale) : nullptr;
     auto entry = std::make_unique<Entry>();
     entry->key = std::move(key);
     const SceneTexts texts(model);
     // An illustration that cannot be kept stays in the cache too, unkept, so
     // that later frames draw it without trying again.
-    entry->patch.Redraw(width, height, scale, kPageBackground,
-                        [&](Canvas& canvas) { DrawScene(canvas, *scene, 0, 0, 1, &texts); });
+    entry->patch.Redraw(width, height, scale, kPageBackground, [&](Canvas& canvas) {
+        if (!shapes || !shapes->Compose(canvas)) DrawSceneItems(canvas, table.items, lead, 0, 0, 1);
+        DrawSceneItems(canvas, table.items + lead, table.count - lead, 0, 0, 1, &texts);
+    });
+    if (entries_.size() >= kLimit) entries_.clear();
+    MakeRoom(entry->patch.PixelCount());
     entries_.push_back(std::move(entry));
+}
+
+void IllustrationCache::MakeRoom(size_t pixels) {
+    size_t kept = pixels;
+    for (const std::unique_ptr<Entry>& entry : entries_) kept += entry->patch.PixelCount();
+    for (const std::unique_ptr<Lead>& lead : leads_) kept += lead->patch.PixelCount();
+    if (kept <= kPixelLimit) return;
+    entries_.clear();
+    leads_.clear();
 }
 
 bool IllustrationCache::Compose(Canvas& canvas, Scene scene, const ScreenModel& model) {
@@ -63,13 +97,12 @@ bool IllustrationCache::Compose(Canvas& canvas, Scene scene, const ScreenModel& 
 
 void IllustrationCache::ReleaseTargetBitmaps() {
     for (const std::unique_ptr<Entry>& entry : entries_) entry->patch.ReleaseTargetBitmap();
+    for (const std::unique_ptr<Lead>& lead : leads_) lead->patch.ReleaseTargetBitmap();
 }
 
 bool IllustrationCache::HoldsTargetBitmaps() const {
-    for (const std::unique_ptr<Entry>& entry : entries_) {
-        if (entry->patch.HoldsTargetBitmap()) return true;
-    }
-    return false;
+    return std::any_of(entries_.begin(), entries_.end(), [](const auto& e) { return e->patch.HoldsTargetBitmap(); }) ||
+           std::any_of(leads_.begin(), leads_.end(), [](const auto& l) { return l->patch.HoldsTargetBitmap(); });
 }
 
 void DrawIllustration(Canvas& canvas, const PageFrame& frame) {
