@@ -52,12 +52,18 @@ RECT ControlPixels(const ControlRecord& record, float scale) {
     return RECT{pixel(record.left), pixel(record.top), pixel(record.right), pixel(record.bottom)};
 }
 
-bool ViewPicture::Paint(int width, int height, float scale, const PageFrame& frame) {
-    bareFresh_ = false;
+bool ViewPicture::Paint(int width, int height, float scale, const PageFrame& frame, const Box* changed) {
+    // The frame without controls still holds when only a part that no
+    // control covers changed (the closing dialog's busy bar).
+    const auto covers = [&](const ControlRecord& r) {
+        return r.left < changed->x + changed->width && changed->x < r.right && r.top < changed->y + changed->height &&
+               changed->y < r.bottom;
+    };
+    bareFresh_ = bareFresh_ && changed && scale == scale_ && width == view_.width() && height == view_.height() &&
+                 std::none_of(frame.controls.begin(), frame.controls.end(), covers);
     looks_.clear();
     if (!view_.Ensure(width, height)) return false;
     scale_ = scale;
-    if (frame.illustrations) frame.illustrations->Prepare(frame.model, width, height, scale);
     if (!still_.Paint(view_, scale, frame)) return false;
     if (frame.drawControls) looks_ = frame.looks;
     return true;

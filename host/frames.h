@@ -46,8 +46,9 @@ RECT ControlPixels(const ControlRecord& record, float scale);
 class ViewPicture {
 public:
     // Paints the whole picture at this pixel size; `frame` draws its controls,
-    // with the looks their windows will ask for at rest.
-    bool Paint(int width, int height, float scale, const PageFrame& frame);
+    // with the looks their windows will ask for at rest. `changed`, when
+    // known, is the only part that changed since the last picture.
+    bool Paint(int width, int height, float scale, const PageFrame& frame, const Box* changed = nullptr);
     // Paints the progress band again, alone: the rest stays as it was.
     void PaintProgressBand(const Box& band, const PageFrame& frame);
     // Puts the picture of control `index` of `frame`, whose window is at

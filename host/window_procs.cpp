@@ -55,7 +55,7 @@ ControlLook NativeLook(const UiState& ui, size_t index, double now, bool focused
 
 // The view's whole picture, every control drawn in as its window would draw
 // it now; the still part as it was drawn last, unless it changed.
-void PaintView(const UiState& ui, int width, int height) {
+void PaintView(const UiState& ui, int width, int height, const Box* changed) {
     const double now = NowMs();
     PageFrame frame = WindowFrame(ui, now, true, false);
     const HWND focus = ::GetFocus();
@@ -63,7 +63,7 @@ void PaintView(const UiState& ui, int width, int height) {
         frame.looks[i] = NativeLook(ui, i, now, focus && ui.controls[i].window == focus);
     }
     frame.illustrations = &KeptIllustrations();
-    Frames().Paint(width, height, ui.scale, frame);
+    Frames().Paint(width, height, ui.scale, frame, changed);
 }
 
 // Paints the view's picture again when it is stale, the view changed size or
@@ -78,7 +78,7 @@ bool EnsureViewFrame(UiState& ui) {
     ui.dirtyBand = {};
     const bool progressBand = ui.dialog == DialogNone && (ui.page == PageInstalling || ui.page == PageUninstalling);
     if (resized || ui.frameDirty || (band.width > 0 && !progressBand)) {
-        PaintView(ui, client.right, client.bottom);
+        PaintView(ui, client.right, client.bottom, resized || ui.frameDirty ? nullptr : &band);
         ui.frameDirty = false;
     } else if (band.width > 0) {
         // The bar alone: a setup calls SetProgress for every file.
