@@ -212,7 +212,8 @@ bool FrameCache::SameStill(StillInputs& inputs, const PageFrame& frame, float sc
 
 std::vector<FrameCache::StillControl> FrameCache::StillControls(const PageFrame& frame) {
     std::vector<StillControl> still;
-    if (!frame.model.languageMenuOpen || frame.model.dialog != DialogNone || !frame.drawControls) return still;
+    const bool menuOpen = frame.model.languageMenuOpen || frame.model.titleMenuOpen;
+    if (!menuOpen || frame.model.dialog != DialogNone || !frame.drawControls) return still;
     for (size_t i = 0; i < frame.controls.size(); ++i) {
         const ControlRecord& record = frame.controls[i];
         if (record.kind == KindMenuItem) continue;
@@ -282,10 +283,11 @@ void DrawPage(Canvas& canvas, const PageFrame& frame, PageLayer layer) {
 
     DrawPageContent(canvas, frame, pass);
 
-    // Under the open language menu the page's controls stay as they are (the
-    // pointer is on the menu): they and the menu's panel belong to the still
-    // part, which FrameCache redraws when one of their looks changes.
-    if (ui.dialog == DialogNone && frame.drawControls && pass.Paints(!ui.languageMenuOpen)) {
+    // Under an open menu the page's controls stay as they are (the pointer
+    // and the keys are on the menu): they and the menu's panel belong to the
+    // still part, which FrameCache redraws when one of their looks changes.
+    const bool menuOpen = ui.languageMenuOpen || ui.titleMenuOpen;
+    if (ui.dialog == DialogNone && frame.drawControls && pass.Paints(!menuOpen)) {
         for (size_t i = 0; i < frame.controls.size(); ++i) {
             if (frame.controls[i].kind != KindMenuItem) DrawControl(canvas, frame, frame.controls[i], frame.looks[i]);
         }
@@ -305,11 +307,11 @@ void DrawPage(Canvas& canvas, const PageFrame& frame, PageLayer layer) {
 
     if (ui.dialog != DialogNone) DrawDialog(canvas, frame, pass);
 
-    if (ui.titleMenuOpen && pass.Paints(true)) {
+    if (ui.titleMenuOpen) {
         const float x = ui.titleMenuLeft;
         const float y = ui.titleMenuTop;
-        DrawMenuPanel(canvas, x, y, ui.titleMenuWidth, 48, y + 4);
-        if (frame.drawControls) {
+        if (pass.Paints(false)) DrawMenuPanel(canvas, x, y, ui.titleMenuWidth, 48, y + 4);
+        if (frame.drawControls && pass.Paints(true)) {
             for (size_t i = 0; i < frame.controls.size(); ++i) {
                 if (frame.controls[i].action == ActionSaveLog) {
                     DrawControl(canvas, frame, frame.controls[i], frame.looks[i]);

@@ -49,8 +49,8 @@ private:
         std::vector<StillControl> controls;
         bool operator==(const StillInputs&) const = default;
     };
-    // The controls drawn in the still part (the page's own, under the open
-    // language menu): none otherwise.
+    // The controls drawn in the still part (the page's own, under an open
+    // menu): none otherwise.
     static std::vector<StillControl> StillControls(const PageFrame& frame);
     // Whether the frame's still part is the one drawn from `inputs`.
     static bool SameStill(StillInputs& inputs, const PageFrame& frame, float scale);

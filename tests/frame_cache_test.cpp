@@ -26,8 +26,8 @@ TEST(FrameCacheTest, CachedFramesEqualWholeFramesAsLooksAndContentChange) {
     FrameBitmap cached, whole;
     ASSERT_TRUE(cached.Ensure(720, 480) && whole.Ensure(720, 480));
     // Welcome, installing (moving bar), installing under a dialog, the open
-    // language menu and the closing dialog (busy bar).
-    for (int32_t scenario : {0, 2, 11, 14, 17}) {
+    // language menu, the closing dialog (busy bar) and the open title menu.
+    for (int32_t scenario : {0, 2, 11, 14, 17, 19}) {
         const ScreenModel model = ScenarioModel(Ui(), scenario);
         PageFrame frame = RestingFrame(model, {});
         FillCloseInterface(frame, model);
