@@ -47,6 +47,32 @@ PageFrame WindowFrame(const UiState& ui, double now, bool drawControls, bool cap
     return frame;
 }
 
+namespace {
+
+// The pixels of `part` of `from` drawn at the canvas's top-left corner: a
+// render target does not keep what its bitmap held before (Wine's does not),
+// so a part of a picture drawn again starts from the picture under it.
+void DrawPixels(Canvas& canvas, const FrameBitmap& from, const RECT& part) {
+    const UINT32 width = static_cast<UINT32>(part.right - part.left);
+    const UINT32 height = static_cast<UINT32>(part.bottom - part.top);
+    ::GdiFlush();
+    ComPtr<ID2D1Bitmap> under;
+    const auto format = D2D1::BitmapProperties(D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_IGNORE));
+    const uint32_t* first = from.pixels() + static_cast<size_t>(part.top) * from.width() + part.left;
+    if (!Succeeded(canvas.target()->CreateBitmap(D2D1::SizeU(width, height), first, from.width() * 4, format, &under),
+                   "ID2D1RenderTarget::CreateBitmap")) {
+        return;
+    }
+    D2D1_MATRIX_3X2_F transform{};
+    canvas.target()->GetTransform(&transform);
+    canvas.target()->SetTransform(D2D1::Matrix3x2F::Identity());
+    canvas.target()->DrawBitmap(under.Get(), D2D1::RectF(0, 0, static_cast<float>(width), static_cast<float>(height)),
+                                1.0f, D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR);
+    canvas.target()->SetTransform(transform);
+}
+
+}  // namespace
+
 RECT ControlPixels(const ControlRecord& record, float scale) {
     const auto pixel = [scale](float units) { return static_cast<LONG>(std::lround(units * scale)); };
     return RECT{pixel(record.left), pixel(record.top), pixel(record.right), pixel(record.bottom)};
@@ -78,6 +104,9 @@ void ViewPicture::PaintProgressBand(const Box& band, const PageFrame& frame) {
     if (right <= left || bottom <= top || !band_.Ensure(right - left, bottom - top)) return;
     Canvas canvas;
     if (!canvas.Begin(band_, s)) return;
+    // What the band shows besides the bar (the status line beside the
+    // percentage) stays: the picture under it first.
+    DrawPixels(canvas, view_, RECT{left, top, right, bottom});
     canvas.target()->SetTransform(D2D1::Matrix3x2F::Translation(-left / s, -top / s) * D2D1::Matrix3x2F::Scale(s, s));
     DrawProgressBand(canvas, frame);
     canvas.End();
@@ -126,19 +155,7 @@ void ViewPicture::PaintControl(HDC dc, size_t index, const RECT& place, const Co
     {
         Canvas canvas;
         if (!canvas.Begin(scratch_.dc(), RECT{0, 0, width, height}, scale_)) return;
-        // The picture under the control first: a render target does not keep
-        // what its bitmap held before (Wine's does not).
-        ::GdiFlush();
-        ComPtr<ID2D1Bitmap> under;
-        const auto format =
-            D2D1::BitmapProperties(D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_IGNORE));
-        const uint32_t* first = bare_.pixels() + static_cast<size_t>(place.top) * bare_.width() + place.left;
-        if (Succeeded(
-                canvas.target()->CreateBitmap(D2D1::SizeU(width, height), first, bare_.width() * 4, format, &under),
-                "ID2D1RenderTarget::CreateBitmap")) {
-            canvas.target()->DrawBitmap(under.Get(), D2D1::RectF(0, 0, width / scale_, height / scale_), 1.0f,
-                                        D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR);
-        }
+        DrawPixels(canvas, bare_, RECT{place.left, place.top, place.left + width, place.top + height});
         DrawControl(canvas, frame, moved, look);
     }
     ::BitBlt(dc, 0, 0, width, height, scratch_.dc(), 0, 0, SRCCOPY);

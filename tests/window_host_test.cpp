@@ -637,6 +637,13 @@ TEST(WindowCycles, HundredCyclesLeaveNoHandlesAndAnIdleWindowUsesNoCpu) {
     const std::vector<HWND> buttons = Buttons();
     EXPECT_TRUE(std::none_of(buttons.begin(), buttons.end(), [](HWND b) { return ::GetUpdateRect(b, nullptr, FALSE); }));
     PumpUntil([] { return false; }, 300);
+    // The glide, painted band by band, ends on the picture the renderer draws.
+    lumtest::TempDir dir;
+    const std::vector<uint32_t> shown = Print(View()), drawn = lumtest::RenderScreen(dir, 2).pixels;
+    ASSERT_EQ(shown.size(), drawn.size());
+    size_t differing = 0;
+    for (size_t i = 0; i < drawn.size(); ++i) differing += (shown[i] & 0xFFFFFFu) != (drawn[i] & 0xFFFFFFu);
+    EXPECT_EQ(differing, 0u);
     const double before = ProcessCpuMs();
     EXPECT_EQ(AnimationTicks(1000), 0) << "the timer stops once nothing moves";
     EXPECT_LT(ProcessCpuMs() - before, 50.0) << "no timer, no painting while nothing moves";
