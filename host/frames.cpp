@@ -90,27 +90,35 @@ bool ViewPicture::Paint(int width, int height, float scale, const PageFrame& fra
     looks_.clear();
     if (!view_.Ensure(width, height)) return false;
     scale_ = scale;
+    for (ProgressPart part : kProgressParts) shownParts_[static_cast<size_t>(part)] = ProgressPartState(frame, part);
     if (!still_.Paint(view_, scale, frame)) return false;
     if (frame.drawControls) looks_ = frame.looks;
     return true;
 }
 
-void ViewPicture::PaintProgressBand(const Box& band, const PageFrame& frame) {
+void ViewPicture::PaintProgressBand(const PageFrame& frame) {
     const float s = scale_;
-    const int left = std::max(0, static_cast<int>(std::floor(band.x * s)));
-    const int top = std::max(0, static_cast<int>(std::floor(band.y * s)));
-    const int right = std::min(view_.width(), static_cast<int>(std::ceil((band.x + band.width) * s)));
-    const int bottom = std::min(view_.height(), static_cast<int>(std::ceil((band.y + band.height) * s)));
-    if (right <= left || bottom <= top || !band_.Ensure(right - left, bottom - top)) return;
-    Canvas canvas;
-    if (!canvas.Begin(band_, s)) return;
-    // What the band shows besides the bar (the status line beside the
-    // percentage) stays: the picture under it first.
-    DrawPixels(canvas, view_, RECT{left, top, right, bottom});
-    canvas.target()->SetTransform(D2D1::Matrix3x2F::Translation(-left / s, -top / s) * D2D1::Matrix3x2F::Scale(s, s));
-    DrawProgressBand(canvas, frame);
-    canvas.End();
-    ::BitBlt(view_.dc(), left, top, right - left, bottom - top, band_.dc(), 0, 0, SRCCOPY);
+    for (ProgressPart part : kProgressParts) {
+        std::wstring state = ProgressPartState(frame, part);
+        if (state == shownParts_[static_cast<size_t>(part)]) continue;
+        const Box box = ProgressPartBox(part);
+        const int left = std::max(0, static_cast<int>(std::floor(box.x * s)));
+        const int top = std::max(0, static_cast<int>(std::floor(box.y * s)));
+        const int right = std::min(view_.width(), static_cast<int>(std::ceil((box.x + box.width) * s)));
+        const int bottom = std::min(view_.height(), static_cast<int>(std::ceil((box.y + box.height) * s)));
+        if (right <= left || bottom <= top || !band_.Ensure(right - left, bottom - top)) continue;
+        Canvas canvas;
+        if (!canvas.Begin(band_, s)) continue;
+        // The picture under the part first: its edges at a fractional scale
+        // share pixels with what is beside it.
+        DrawPixels(canvas, view_, RECT{left, top, right, bottom});
+        canvas.target()->SetTransform(D2D1::Matrix3x2F::Translation(-left / s, -top / s) *
+                                      D2D1::Matrix3x2F::Scale(s, s));
+        DrawProgressPart(canvas, frame, part);
+        canvas.End();
+        ::BitBlt(view_.dc(), left, top, right - left, bottom - top, band_.dc(), 0, 0, SRCCOPY);
+        shownParts_[static_cast<size_t>(part)] = std::move(state);
+    }
 }
 
 bool ViewPicture::EnsureBare(const PageFrame& frame) {
@@ -169,6 +177,7 @@ void ViewPicture::Release() {
     bareFresh_ = false;
     scratch_.Release();
     band_.Release();
+    for (std::wstring& shown : shownParts_) shown.clear();
 }
 
 IllustrationCache& KeptIllustrations() {

@@ -10,6 +10,7 @@
 #include "pages/draw_page.h"
 #include "pages/illustrations.h"
 #include "pages/page_frame.h"
+#include "pages/progress_page.h"
 #include "shutdown/close_interface.h"
 
 namespace lum {
@@ -49,8 +50,10 @@ public:
     // with the looks their windows will ask for at rest. `changed`, when
     // known, is the only part that changed since the last picture.
     bool Paint(int width, int height, float scale, const PageFrame& frame, const Box* changed = nullptr);
-    // Paints the progress band again, alone: the rest stays as it was.
-    void PaintProgressBand(const Box& band, const PageFrame& frame);
+    // Paints again the parts of the progress band whose state changed since
+    // they were painted (the bar as it glides, the percentage, the detail
+    // line), each alone: the rest stays as it was.
+    void PaintProgressBand(const PageFrame& frame);
     // Puts the picture of control `index` of `frame`, whose window is at
     // `place` in the view, into the top-left corner of `dc`.
     void PaintControl(HDC dc, size_t index, const RECT& place, const ControlLook& look, const PageFrame& frame);
@@ -68,6 +71,7 @@ private:
     bool bareFresh_ = false;
     FrameBitmap scratch_;  // one control drawn alone
     FrameBitmap band_;
+    std::wstring shownParts_[3];  // ProgressPartState of each part as painted
     float scale_ = 1.0f;
 };
 

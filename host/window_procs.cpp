@@ -82,7 +82,7 @@ bool EnsureViewFrame(UiState& ui) {
         ui.frameDirty = false;
     } else if (band.width > 0) {
         // The bar alone: a setup calls SetProgress for every file.
-        Frames().PaintProgressBand(band, WindowFrame(ui, NowMs(), false, false));
+        Frames().PaintProgressBand(WindowFrame(ui, NowMs(), false, false));
     }
     return frame.width() == client.right && frame.height() == client.bottom && frame.dc();
 }

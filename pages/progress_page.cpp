@@ -1,6 +1,7 @@
 #include "pages/progress_page.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 #include "draw/icons.h"
@@ -66,21 +67,36 @@ const wchar_t* ProgressDetailKey(bool uninstall, uint32_t flags) {
     return CleanupStage(uninstall, flags) ? L"DataCleanupDetail" : L"RemovingFiles";
 }
 
-void DrawProgressBar(Canvas& canvas, const PageFrame& frame, bool uninstall) {
+namespace {
+
+// The script's own detail text word for word, else the stage's line.
+std::wstring DetailText(const PageFrame& frame, bool uninstall) {
     const ScreenModel& ui = frame.model;
+    return ui.progressText.empty() ? frame.Text(ProgressDetailKey(uninstall, ui.flags)) : ui.progressText;
+}
+
+void DrawProgressElement(Canvas& canvas, const PageFrame& frame, bool uninstall, ProgressPart part) {
     const float v = frame.progress;
-    canvas.DrawText(
-        ProgressPercentText(v), {600, 303, 74, 36},
-        TextStyle{.size = 20, .color = kAccent, .weight = TextWeight::Semibold, .align = TextAlign::Trailing});
-    canvas.RoundRect(kBarLeft, 343, kBarWidth, 8, 0xFFDCE5F2, 4, 0, 0);
-    if (v > 0.0f) canvas.RoundRect(kBarLeft, 343, kBarWidth * v, 8, kAccent, 4, 0, 0);
-    if (!ui.progressText.empty()) {
-        // The script's own detail text is shown word for word, not looked up.
-        canvas.DrawText(ui.progressText, {40, 363, 640, 28}, TextStyle{.size = 12, .color = kGrey});
-    } else {
-        DrawTextKey(canvas, frame, ProgressDetailKey(uninstall, ui.flags), {40, 363, 640, 28},
-                    TextStyle{.size = 12, .color = kGrey});
+    switch (part) {
+    case ProgressPart::Percent:
+        canvas.DrawText(
+            ProgressPercentText(v), {600, 303, 74, 36},
+            TextStyle{.size = 20, .color = kAccent, .weight = TextWeight::Semibold, .align = TextAlign::Trailing});
+        break;
+    case ProgressPart::Bar:
+        canvas.RoundRect(kBarLeft, 343, kBarWidth, 8, 0xFFDCE5F2, 4, 0, 0);
+        if (v > 0.0f) canvas.RoundRect(kBarLeft, 343, kBarWidth * v, 8, kAccent, 4, 0, 0);
+        break;
+    case ProgressPart::Detail:
+        canvas.DrawText(DetailText(frame, uninstall), {40, 363, 640, 28}, TextStyle{.size = 12, .color = kGrey});
+        break;
     }
+}
+
+}  // namespace
+
+void DrawProgressBar(Canvas& canvas, const PageFrame& frame, bool uninstall) {
+    for (ProgressPart part : kProgressParts) DrawProgressElement(canvas, frame, uninstall, part);
 }
 
 void DrawProgressPage(Canvas& canvas, const PageFrame& frame, bool uninstall, LayerPass& pass) {
@@ -96,15 +112,36 @@ void DrawProgressPage(Canvas& canvas, const PageFrame& frame, bool uninstall, La
     }
 }
 
+Box ProgressPartBox(ProgressPart part) {
+    switch (part) {
+    case ProgressPart::Percent:
+        return {596, 302, 84, 37};
+    case ProgressPart::Bar:
+        return {40, 340, 640, 14};
+    default:
+        return {40, 354, 640, 40};
+    }
+}
 
 Box ProgressBandBox() { return {40, 302, 640, 92}; }
 
-void DrawProgressBand(Canvas& canvas, const PageFrame& frame) {
+std::wstring ProgressPartState(const PageFrame& frame, ProgressPart part) {
+    switch (part) {
+    case ProgressPart::Percent:
+        return ProgressPercentText(frame.progress);
+    case ProgressPart::Bar:
+        return std::to_wstring(std::bit_cast<uint32_t>(frame.progress));
+    default:
+        return DetailText(frame, frame.model.page == PageUninstalling);
+    }
+}
+
+void DrawProgressPart(Canvas& canvas, const PageFrame& frame, ProgressPart part) {
     const ScreenModel& ui = frame.model;
     if (ui.dialog != DialogNone || (ui.page != PageInstalling && ui.page != PageUninstalling)) return;
-    canvas.FillRect(596, 302, 84, 37, kPageBackground);
-    canvas.FillRect(40, 340, 640, 54, kPageBackground);
-    DrawProgressBar(canvas, frame, ui.page == PageUninstalling);
+    const Box box = ProgressPartBox(part);
+    canvas.FillRect(box.x, box.y, box.width, box.height, kPageBackground);
+    DrawProgressElement(canvas, frame, ui.page == PageUninstalling, part);
 }
 
 }  // namespace lum

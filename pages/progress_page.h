@@ -15,11 +15,19 @@ namespace lum {
 void DrawProgressPage(Canvas& canvas, const PageFrame& frame, bool uninstall, LayerPass& pass);
 // The percentage, the bar and the detail line.
 void DrawProgressBar(Canvas& canvas, const PageFrame& frame, bool uninstall);
-// Partial repaint while the bar glides: clears the band and draws the bar
-// again. Does nothing unless the page is 2 or 6 with no dialog.
-void DrawProgressBand(Canvas& canvas, const PageFrame& frame);
-// The layout-unit box DrawProgressBand paints: percentage, bar and detail line.
+
+// The parts of the page that change with the progress. Each is painted whole,
+// its background and what it shows, by DrawProgressPart, so that one part can
+// be drawn again alone while the bar glides.
+enum class ProgressPart : uint8_t { Percent, Bar, Detail };
+constexpr ProgressPart kProgressParts[] = {ProgressPart::Percent, ProgressPart::Bar, ProgressPart::Detail};
+// The layout-unit box of a part, and the box around all three.
+Box ProgressPartBox(ProgressPart part);
 Box ProgressBandBox();
+// What a part shows in the frame: the same text, the same picture.
+std::wstring ProgressPartState(const PageFrame& frame, ProgressPart part);
+// Does nothing unless the page is 2 or 6 with no dialog.
+void DrawProgressPart(Canvas& canvas, const PageFrame& frame, ProgressPart part);
 
 // position / maximum clamped to 0 ... 1; 0 for a maximum below 1. What the
 // bar shows at rest, and where a glide ends.

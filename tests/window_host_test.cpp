@@ -629,7 +629,7 @@ TEST(WindowCycles, HundredCyclesLeaveNoHandlesAndAnIdleWindowUsesNoCpu) {
     Dll().Show();
     Dll().SetPage(2);  // a fade-in, a cross-fade, then the bar glides
     PumpUntil([] { return false; }, 400);
-    Dll().SetProgress(1, 3, nullptr);
+    Dll().SetProgress(1, 3, L"Copying files");  // the bar, the percentage and the detail line change
     RECT band{}, all{};
     ::GetUpdateRect(View(), &band, FALSE);
     ::GetClientRect(View(), &all);
