@@ -78,7 +78,10 @@ RECT ControlPixels(const ControlRecord& record, float scale) {
     return RECT{pixel(record.left), pixel(record.top), pixel(record.right), pixel(record.bottom)};
 }
 
-bool ViewPicture::Paint(int width, int height, float scale, const PageFrame& frame, const Box* changed) {
+bool ViewPicture::Paint(int width, int height, float scale, PageFrame frame, const Box* changed) {
+    // The controls change their looks in their own windows: in the picture
+    // they rest, part of the still part.
+    frame.looksMove = false;
     // The frame without controls still holds when only a part that no
     // control covers changed (the closing dialog's busy bar).
     const auto covers = [&](const ControlRecord& r) {

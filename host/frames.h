@@ -49,7 +49,7 @@ public:
     // Paints the whole picture at this pixel size; `frame` draws its controls,
     // with the looks their windows will ask for at rest. `changed`, when
     // known, is the only part that changed since the last picture.
-    bool Paint(int width, int height, float scale, const PageFrame& frame, const Box* changed = nullptr);
+    bool Paint(int width, int height, float scale, PageFrame frame, const Box* changed = nullptr);
     // Paints again the parts of the progress band whose state changed since
     // they were painted (the bar as it glides, the percentage, the detail
     // line), each alone: the rest stays as it was.

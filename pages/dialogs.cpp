@@ -186,7 +186,7 @@ void DrawDialog(Canvas& canvas, const PageFrame& frame, LayerPass& pass) {
     }
     if (!known) return;
     if (ui.dialog == DialogClosing && pass.Paints(true)) DrawClosingBar(canvas, frame);
-    if (frame.drawControls && !frame.controls.empty() && pass.Paints(true)) {
+    if (frame.drawControls && !frame.controls.empty() && pass.Paints(frame.looksMove)) {
         for (size_t i = 0; i < frame.controls.size(); ++i) {
             DrawControl(canvas, frame, frame.controls[i], frame.looks[i]);
         }

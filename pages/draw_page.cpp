@@ -204,19 +204,20 @@ bool FrameCache::SameStill(StillInputs& inputs, const PageFrame& frame, float sc
         inputs.progress = frame.progress;
     }
     return inputs.model == frame.model && inputs.legal == frame.legal && inputs.pathInEdit == frame.pathInEdit &&
-           inputs.drawControls == frame.drawControls && inputs.progress == frame.progress &&
-           inputs.closingPhase == frame.closingPhase && inputs.processes == frame.processes &&
-           inputs.processReport == frame.processReport && inputs.scale == scale &&
-           inputs.controls == StillControls(frame);
+           inputs.drawControls == frame.drawControls && inputs.looksMove == frame.looksMove &&
+           inputs.progress == frame.progress && inputs.closingPhase == frame.closingPhase &&
+           inputs.processes == frame.processes && inputs.processReport == frame.processReport &&
+           inputs.scale == scale && inputs.controls == StillControls(frame);
 }
 
 std::vector<FrameCache::StillControl> FrameCache::StillControls(const PageFrame& frame) {
     std::vector<StillControl> still;
+    if (!frame.drawControls) return still;
     const bool menuOpen = frame.model.languageMenuOpen || frame.model.titleMenuOpen;
-    if (!menuOpen || frame.model.dialog != DialogNone || !frame.drawControls) return still;
+    const bool pageUnderMenu = menuOpen && frame.model.dialog == DialogNone;
     for (size_t i = 0; i < frame.controls.size(); ++i) {
         const ControlRecord& record = frame.controls[i];
-        if (record.kind == KindMenuItem) continue;
+        if (frame.looksMove && !(pageUnderMenu && record.kind != KindMenuItem)) continue;
         const ControlLook& look = frame.looks[i];
         still.push_back(
             {record.text,
@@ -236,9 +237,9 @@ bool FrameCache::Paint(FrameBitmap& bitmap, float scale, const PageFrame& frame)
         if (!layer_.Redraw(width, height, scale, [&](Canvas& canvas) { DrawPage(canvas, frame, PageLayer::Still); })) {
             return false;
         }
-        inputs_ = StillInputs{frame.model,    frame.legal,         frame.pathInEdit, frame.drawControls,
-                              frame.progress, frame.closingPhase,  frame.processes,  frame.processReport,
-                              scale,          StillControls(frame)};
+        inputs_ = StillInputs{frame.model,         frame.legal,    frame.pathInEdit,    frame.drawControls,
+                              frame.looksMove,     frame.progress, frame.closingPhase,  frame.processes,
+                              frame.processReport, scale,          StillControls(frame)};
     }
     Canvas canvas;
     if (!canvas.Begin(bitmap, scale)) return false;
@@ -287,7 +288,7 @@ void DrawPage(Canvas& canvas, const PageFrame& frame, PageLayer layer) {
     // and the keys are on the menu): they and the menu's panel belong to the
     // still part, which FrameCache redraws when one of their looks changes.
     const bool menuOpen = ui.languageMenuOpen || ui.titleMenuOpen;
-    if (ui.dialog == DialogNone && frame.drawControls && pass.Paints(!menuOpen)) {
+    if (ui.dialog == DialogNone && frame.drawControls && pass.Paints(frame.looksMove && !menuOpen)) {
         for (size_t i = 0; i < frame.controls.size(); ++i) {
             if (frame.controls[i].kind != KindMenuItem) DrawControl(canvas, frame, frame.controls[i], frame.looks[i]);
         }
@@ -296,7 +297,7 @@ void DrawPage(Canvas& canvas, const PageFrame& frame, PageLayer layer) {
     if (ui.languageMenuOpen) {
         // The shadow sits 4 below the panel, as if lit from above.
         if (pass.Paints(false)) DrawMenuPanel(canvas, 448, 44, 168, 286, 48);
-        if (frame.drawControls && pass.Paints(true)) {
+        if (frame.drawControls && pass.Paints(frame.looksMove)) {
             for (size_t i = 0; i < frame.controls.size(); ++i) {
                 if (frame.controls[i].kind == KindMenuItem) {
                     DrawControl(canvas, frame, frame.controls[i], frame.looks[i]);
@@ -311,7 +312,7 @@ void DrawPage(Canvas& canvas, const PageFrame& frame, PageLayer layer) {
         const float x = ui.titleMenuLeft;
         const float y = ui.titleMenuTop;
         if (pass.Paints(false)) DrawMenuPanel(canvas, x, y, ui.titleMenuWidth, 48, y + 4);
-        if (frame.drawControls && pass.Paints(true)) {
+        if (frame.drawControls && pass.Paints(frame.looksMove)) {
             for (size_t i = 0; i < frame.controls.size(); ++i) {
                 if (frame.controls[i].action == ActionSaveLog) {
                     DrawControl(canvas, frame, frame.controls[i], frame.looks[i]);

@@ -41,6 +41,7 @@ private:
         LegalLineLayout legal;
         bool pathInEdit = false;
         bool drawControls = true;
+        bool looksMove = true;
         float progress = 0.0f;
         int32_t closingPhase = 0;
         std::vector<ProcessRow> processes;
@@ -49,8 +50,8 @@ private:
         std::vector<StillControl> controls;
         bool operator==(const StillInputs&) const = default;
     };
-    // The controls drawn in the still part (the page's own, under an open
-    // menu): none otherwise.
+    // The controls drawn in the still part: every one when looks do not
+    // move, else the page's own under an open menu, else none.
     static std::vector<StillControl> StillControls(const PageFrame& frame);
     // Whether the frame's still part is the one drawn from `inputs`.
     static bool SameStill(StillInputs& inputs, const PageFrame& frame, float scale);

@@ -50,6 +50,10 @@ struct PageFrame {
     // button that paints itself. Under a dialog the page's own controls are
     // painted in any case.
     bool drawControls = true;
+    // Whether the controls' looks change from one frame to the next. The
+    // window's view draws each control as it rests and lets the control's own
+    // window show it changing: there the controls are part of the still part.
+    bool looksMove = true;
     // The native folder edit shows the install path, so the page leaves it out.
     bool pathInEdit = false;
     float progress = 0.0f;              // the bar, 0 ... 1
