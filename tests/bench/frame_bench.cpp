@@ -190,11 +190,11 @@ int main() {
     }, 3);
     ::DeleteFileW(png.c_str());
     ::DeleteFileW((png + L".layout.txt").c_str());
-    std::printf("LumUI_Render at 96 DPI: %.2f ms = %.2f warm welcome frames (the first in another language %.2f, "
-                "the first of all %.2f); in warm frames: a whole pass drawing the illustration %.2f, PNG encoding "
-                "%.2f\n",
-                render, render / warmWelcome[0], renderLanguage / warmWelcome[0], renderFirst / warmWelcome[0],
-                whole / warmWelcome[0], encode / warmWelcome[0]);
+    std::printf("LumUI_Render at 96 DPI: %.2f ms = %.2f warm welcome frames, %.2f empty frames (the first in "
+                "another language %.2f warm frames, the first of all %.2f); in warm frames: a whole pass drawing the "
+                "illustration %.2f, PNG encoding %.2f\n",
+                render, render / warmWelcome[0], render / empty[0], renderLanguage / warmWelcome[0],
+                renderFirst / warmWelcome[0], whole / warmWelcome[0], encode / warmWelcome[0]);
     std::printf("created during warm frames and the hover tick: %llu text layouts, %llu path geometries (since "
                 "start: %llu, %llu)\n",
                 static_cast<unsigned long long>(warmCreated.textLayouts),
