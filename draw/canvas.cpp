@@ -205,6 +205,36 @@ bool Canvas::Begin(const FrameBitmap& frame, float scale) {
     return Begin(frame.dc(), whole, scale);
 }
 
+RECT PixelsCovering(const Box& box, float scale) {
+    return RECT{static_cast<LONG>(std::floor(box.x * scale)), static_cast<LONG>(std::floor(box.y * scale)),
+                static_cast<LONG>(std::ceil((box.x + box.width) * scale)),
+                static_cast<LONG>(std::ceil((box.y + box.height) * scale))};
+}
+
+ComPtr<ID2D1Bitmap> Canvas::MakeBitmap(const uint32_t* pixels, int width, int height, int stride) {
+    ComPtr<ID2D1Bitmap> bitmap;
+    if (!drawing_ || width < 1 || height < 1) return bitmap;
+    const D2D1_BITMAP_PROPERTIES props =
+        D2D1::BitmapProperties(D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_IGNORE));
+    Succeeded(target_->CreateBitmap(D2D1::SizeU(static_cast<UINT32>(width), static_cast<UINT32>(height)), pixels,
+                                    static_cast<UINT32>(stride) * 4, props, bitmap.GetAddressOf()),
+              "ID2D1RenderTarget::CreateBitmap");
+    return bitmap;
+}
+
+void Canvas::CopyPixels(ID2D1Bitmap* bitmap, int x, int y) {
+    if (!drawing_ || !bitmap) return;
+    const D2D1_SIZE_U size = bitmap->GetPixelSize();
+    D2D1_MATRIX_3X2_F transform{};
+    target_->GetTransform(&transform);
+    target_->SetTransform(D2D1::Matrix3x2F::Identity());
+    const float left = static_cast<float>(x), top = static_cast<float>(y);
+    target_->DrawBitmap(
+        bitmap, D2D1::RectF(left, top, left + static_cast<float>(size.width), top + static_cast<float>(size.height)),
+        1.0f, D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR);
+    target_->SetTransform(transform);
+}
+
 void Canvas::End() {
     if (!drawing_) {
         ReleaseTarget();

@@ -85,6 +85,9 @@ struct ShadowRing {
 };
 ShadowRing SoftShadowRing(int ring, float x, float y, float width, float height, float spread, float opacity);
 
+// The pixels a box of layout units touches at this scale (edges rounded out).
+RECT PixelsCovering(const Box& box, float scale);
+
 // An off-screen 32-bit top-down DIB section selected into a memory DC.
 class FrameBitmap {
 public:
@@ -156,6 +159,13 @@ public:
     // that does not fit its box is appended to it.
     void CollectOverflows(std::vector<std::wstring>* list) { overflows_ = list; }
     std::vector<std::wstring>* overflows() const { return overflows_; }
+
+    // A bitmap of this canvas's render target made from 32-bit pixels whose
+    // rows lie `stride` pixels apart; null when it cannot be made (reported).
+    ComPtr<ID2D1Bitmap> MakeBitmap(const uint32_t* pixels, int width, int height, int stride);
+    // The bitmap's pixels copied unscaled, their top-left corner at pixel
+    // (x, y) of the target, whatever the transform.
+    void CopyPixels(ID2D1Bitmap* bitmap, int x, int y);
 
 private:
     void ReleaseTarget();

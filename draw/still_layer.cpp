@@ -19,26 +19,13 @@ bool StillLayer::Redraw(int width, int height, float scale, const std::function<
 }
 
 bool StillLayer::Compose(Canvas& canvas, int width, int height) {
-    ID2D1RenderTarget* target = canvas.target();
-    if (!canvas.active() || !target || !Holds(width, height)) return false;
+    if (!canvas.active() || !Holds(width, height)) return false;
     if (!bitmap_ || bitmapTarget_ != canvas.TargetGeneration()) {
-        bitmap_.Reset();
-        const D2D1_BITMAP_PROPERTIES props =
-            D2D1::BitmapProperties(D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_IGNORE));
-        if (!Succeeded(
-                target->CreateBitmap(D2D1::SizeU(static_cast<UINT32>(width), static_cast<UINT32>(height)),
-                                     pixels_.pixels(), static_cast<UINT32>(width) * 4, props, bitmap_.GetAddressOf()),
-                "ID2D1RenderTarget::CreateBitmap")) {
-            return false;
-        }
+        bitmap_ = canvas.MakeBitmap(pixels_.pixels(), width, height, width);
+        if (!bitmap_) return false;
         bitmapTarget_ = canvas.TargetGeneration();
     }
-    D2D1_MATRIX_3X2_F transform{};
-    target->GetTransform(&transform);
-    target->SetTransform(D2D1::Matrix3x2F::Identity());
-    const D2D1_RECT_F whole = D2D1::RectF(0, 0, static_cast<float>(width), static_cast<float>(height));
-    target->DrawBitmap(bitmap_.Get(), whole, 1.0f, D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR, whole);
-    target->SetTransform(transform);
+    canvas.CopyPixels(bitmap_.Get(), 0, 0);
     return true;
 }
 
@@ -111,28 +98,16 @@ bool StillPatch::Compose(Canvas& canvas) {
         transform._31 != 0.0f || transform._32 != 0.0f) {
         return false;
     }
-    const UINT32 width = static_cast<UINT32>(rect_.right - rect_.left);
-    const UINT32 height = static_cast<UINT32>(rect_.bottom - rect_.top);
+    const int width = rect_.right - rect_.left;
+    const int height = rect_.bottom - rect_.top;
     if (width > 0 && (!bitmap_ || bitmapTarget_ != canvas.TargetGeneration())) {
-        bitmap_.Reset();
-        const D2D1_BITMAP_PROPERTIES props =
-            D2D1::BitmapProperties(D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_IGNORE));
-        if (!Succeeded(target->CreateBitmap(D2D1::SizeU(width, height), pixels_.data(), width * 4, props,
-                                            bitmap_.GetAddressOf()),
-                       "ID2D1RenderTarget::CreateBitmap")) {
-            return false;
-        }
+        bitmap_ = canvas.MakeBitmap(pixels_.data(), width, height, width);
+        if (!bitmap_) return false;
         bitmapTarget_ = canvas.TargetGeneration();
     }
     if (std::vector<std::wstring>* list = canvas.overflows())
         list->insert(list->end(), overflows_.begin(), overflows_.end());
-    if (width == 0) return true;
-    target->SetTransform(D2D1::Matrix3x2F::Identity());
-    const D2D1_RECT_F place = D2D1::RectF(static_cast<float>(rect_.left), static_cast<float>(rect_.top),
-                                          static_cast<float>(rect_.right), static_cast<float>(rect_.bottom));
-    target->DrawBitmap(bitmap_.Get(), place, 1.0f, D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR,
-                       D2D1::RectF(0, 0, static_cast<float>(width), static_cast<float>(height)));
-    target->SetTransform(transform);
+    if (width > 0) canvas.CopyPixels(bitmap_.Get(), rect_.left, rect_.top);
     return true;
 }
 

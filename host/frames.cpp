@@ -53,22 +53,10 @@ namespace {
 // render target does not keep what its bitmap held before (Wine's does not),
 // so a part of a picture drawn again starts from the picture under it.
 void DrawPixels(Canvas& canvas, const FrameBitmap& from, const RECT& part) {
-    const UINT32 width = static_cast<UINT32>(part.right - part.left);
-    const UINT32 height = static_cast<UINT32>(part.bottom - part.top);
     ::GdiFlush();
-    ComPtr<ID2D1Bitmap> under;
-    const auto format = D2D1::BitmapProperties(D2D1::PixelFormat(DXGI_FORMAT_B8G8R8A8_UNORM, D2D1_ALPHA_MODE_IGNORE));
     const uint32_t* first = from.pixels() + static_cast<size_t>(part.top) * from.width() + part.left;
-    if (!Succeeded(canvas.target()->CreateBitmap(D2D1::SizeU(width, height), first, from.width() * 4, format, &under),
-                   "ID2D1RenderTarget::CreateBitmap")) {
-        return;
-    }
-    D2D1_MATRIX_3X2_F transform{};
-    canvas.target()->GetTransform(&transform);
-    canvas.target()->SetTransform(D2D1::Matrix3x2F::Identity());
-    canvas.target()->DrawBitmap(under.Get(), D2D1::RectF(0, 0, static_cast<float>(width), static_cast<float>(height)),
-                                1.0f, D2D1_BITMAP_INTERPOLATION_MODE_NEAREST_NEIGHBOR);
-    canvas.target()->SetTransform(transform);
+    canvas.CopyPixels(canvas.MakeBitmap(first, part.right - part.left, part.bottom - part.top, from.width()).Get(), 0,
+                      0);
 }
 
 }  // namespace
@@ -104,22 +92,20 @@ void ViewPicture::PaintProgressBand(const PageFrame& frame) {
     for (ProgressPart part : kProgressParts) {
         std::wstring state = ProgressPartState(frame, part);
         if (state == shownParts_[static_cast<size_t>(part)]) continue;
-        const Box box = ProgressPartBox(part);
-        const int left = std::max(0, static_cast<int>(std::floor(box.x * s)));
-        const int top = std::max(0, static_cast<int>(std::floor(box.y * s)));
-        const int right = std::min(view_.width(), static_cast<int>(std::ceil((box.x + box.width) * s)));
-        const int bottom = std::min(view_.height(), static_cast<int>(std::ceil((box.y + box.height) * s)));
-        if (right <= left || bottom <= top || !band_.Ensure(right - left, bottom - top)) continue;
+        const RECT covered = PixelsCovering(ProgressPartBox(part), s), whole{0, 0, view_.width(), view_.height()};
+        RECT pixels{};
+        if (!::IntersectRect(&pixels, &covered, &whole)) continue;
+        const int width = pixels.right - pixels.left, height = pixels.bottom - pixels.top;
         Canvas canvas;
-        if (!canvas.Begin(band_, s)) continue;
+        if (!band_.Ensure(width, height) || !canvas.Begin(band_, s)) continue;
         // The picture under the part first: its edges at a fractional scale
         // share pixels with what is beside it.
-        DrawPixels(canvas, view_, RECT{left, top, right, bottom});
-        canvas.target()->SetTransform(D2D1::Matrix3x2F::Translation(-left / s, -top / s) *
+        DrawPixels(canvas, view_, pixels);
+        canvas.target()->SetTransform(D2D1::Matrix3x2F::Translation(-pixels.left / s, -pixels.top / s) *
                                       D2D1::Matrix3x2F::Scale(s, s));
         DrawProgressPart(canvas, frame, part);
         canvas.End();
-        ::BitBlt(view_.dc(), left, top, right - left, bottom - top, band_.dc(), 0, 0, SRCCOPY);
+        ::BitBlt(view_.dc(), pixels.left, pixels.top, width, height, band_.dc(), 0, 0, SRCCOPY);
         shownParts_[static_cast<size_t>(part)] = std::move(state);
     }
 }

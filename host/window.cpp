@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <cmath>
 #include <string>
 #include <vector>
 
@@ -283,10 +282,7 @@ void InvalidateLayoutBand(const Box& band) {
         dirty.height = bottom - dirty.y;
     }
     if (!IsAttached()) return;
-    const float s = ui.scale;
-    RECT pixels{static_cast<LONG>(std::floor(band.x * s)), static_cast<LONG>(std::floor(band.y * s)),
-                static_cast<LONG>(std::ceil((band.x + band.width) * s)),
-                static_cast<LONG>(std::ceil((band.y + band.height) * s))};
+    const RECT pixels = PixelsCovering(band, ui.scale);
     ::InvalidateRect(ui.view, &pixels, FALSE);
 }
 
