@@ -1,8 +1,10 @@
 // The path-data parser and the process-wide geometry cache.
 #include "draw/path_geometry.h"
 
+#include <algorithm>
 #include <cmath>
-#include <cwchar>
+#include <cstdint>
+#include <cstdlib>
 #include <map>
 #include <string>
 
@@ -15,6 +17,60 @@ namespace {
 
 bool IsSeparator(wchar_t c) {
     return c == L' ' || c == L',' || c == L'\t' || c == L'\n' || c == L'\r' || c == L'\v' || c == L'\f';
+}
+
+bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+
+// Reads a decimal number at p: a sign, digits with a decimal point among or
+// before them, an exponent ("e" or "E", a sign, digits). False, p unmoved,
+// where none starts. A number whose digits make an integer below 2^53 and
+// whose exponent is at most 22 either way comes out correctly rounded, as
+// the C library reads it (one exact integer and one exact power of ten,
+// divided or multiplied once); longer ones may be a last digit's worth off.
+bool ReadDecimal(const wchar_t*& p, double& value) {
+    const wchar_t* s = p;
+    const bool negative = *s == L'-';
+    if (*s == L'+' || *s == L'-') ++s;
+    constexpr uint64_t kKept = 1000000000000000000u;  // digits beyond 19 only scale
+    uint64_t digits = 0;
+    int exponent = 0;
+    bool any = false;
+    for (; IsDigit(*s); ++s, any = true) {
+        if (digits < kKept) {
+            digits = digits * 10 + static_cast<unsigned>(*s - L'0');
+        } else {
+            ++exponent;
+        }
+    }
+    if (*s == L'.') {
+        for (++s; IsDigit(*s); ++s, any = true) {
+            if (digits >= kKept) continue;
+            digits = digits * 10 + static_cast<unsigned>(*s - L'0');
+            --exponent;
+        }
+    }
+    if (!any) return false;
+    if (*s == L'e' || *s == L'E') {
+        const wchar_t* e = s + 1;
+        const bool below = *e == L'-';
+        if (*e == L'+' || *e == L'-') ++e;
+        if (IsDigit(*e)) {
+            int power = 0;
+            for (; IsDigit(*e); ++e) power = std::min(power * 10 + (*e - L'0'), 100000);
+            exponent += below ? -power : power;
+            s = e;
+        }
+    }
+    double tens = 1.0;  // exact up to 10^22
+    for (int i = std::min(std::abs(exponent), 22); i > 0; --i) tens *= 10.0;
+    double number = static_cast<double>(digits);
+    number = exponent < 0 ? number / tens : number * tens;
+    for (int rest = std::abs(exponent) - 22; rest > 0 && number != 0.0 && std::isfinite(number); rest -= 22) {
+        number = exponent < 0 ? number / 1e22 : number * 1e22;
+    }
+    value = negative ? -number : number;
+    p = s;
+    return true;
 }
 
 // Commands are ASCII letters; anything else is data or noise.
@@ -32,18 +88,16 @@ public:
     void SkipSeparators() {
         while (IsSeparator(*p_)) ++p_;
     }
-    // A number as the C library reads it; 0 (and one character skipped,
-    // unless at the end) where there is none.
+    // A decimal number (see ReadDecimal); 0, and one character skipped
+    // unless at the end, where there is none.
     float ReadNumber() {
         SkipSeparators();
         if (AtEnd()) return 0.0f;
-        wchar_t* end = nullptr;
-        const double value = std::wcstod(p_, &end);
-        if (end == nullptr || end == p_) {
+        double value = 0.0;
+        if (!ReadDecimal(p_, value)) {
             ++p_;
             return 0.0f;
         }
-        p_ = end;
         const float number = static_cast<float>(value);
         if (!std::isfinite(number)) finite_ = false;
         return number;
