@@ -73,6 +73,10 @@ Argb LerpColor(Argb a, Argb b, float t);
 
 // Width a single line of the text needs at the font size, regular weight (cached).
 float MeasureText(const std::wstring& text, float fontSize);
+// Where the text DrawText shows in the box ends on the right, within the box
+// (its right edge when the text cannot be laid out). Glyphs may reach a
+// little beyond it.
+float TextRightEdge(const std::wstring& text, const Box& box, const TextStyle& style);
 
 // Direct2D's float colour for an Argb (each channel / 255).
 D2D1_COLOR_F ToColorF(Argb color);

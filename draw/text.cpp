@@ -1,5 +1,6 @@
 // Text on the canvas: fitted DirectWrite layouts, the layout cache, the
 // width cache and the overflow check of the offline renderer.
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <string_view>
@@ -150,33 +151,39 @@ void DeleteTextCachesAtUnload() {
     delete &LayoutCache();
 }
 
-void Canvas::DrawText(const std::wstring& text, const Box& box, const TextStyle& style) {
-    if (!drawing_) return;
+namespace {
+
+// The layout DrawText shows the text in: kept in the cache, or, for a text
+// too long to keep, made now and held by `uncached`. Null when none can be made.
+IDWriteTextLayout* LayoutFor(const std::wstring& text, const Box& box, const TextStyle& style,
+                             ComPtr<IDWriteTextLayout>& uncached) {
     const auto [x, y, width, height] = box;
     const float fontSize = style.size;
     // Non-finite sizes have no place in an ordered key (NaN compares equal
     // to everything) and could not be laid out anyway.
-    if (!UsableSize(width) || !UsableSize(height) || !std::isfinite(fontSize) || !(fontSize > 0.0f)) return;
-
+    if (!UsableSize(width) || !UsableSize(height) || !std::isfinite(fontSize) || !(fontSize > 0.0f)) return nullptr;
     auto& cache = LayoutCache();
-    IDWriteTextLayout* layout = nullptr;
-    ComPtr<IDWriteTextLayout> uncached;
     const LayoutKeyView key{text, style.fit, style.align, style.weight, width, height, fontSize};
-    if (const auto found = cache.find(key); found != cache.end()) {
-        layout = found->second.Get();
-    } else {
-        ComPtr<IDWriteTextLayout> made = BuildTextLayout(text, width, height, style);
-        if (!made) return;
-        layout = made.Get();
-        if (text.size() > kLongestCachedText) {
-            uncached = std::move(made);
-        } else {
-            if (cache.size() >= kLayoutCacheLimit) cache.clear();
-            cache.emplace(LayoutKey{text, style.fit, style.align, style.weight, width, height, fontSize},
-                          std::move(made));
-        }
+    if (const auto found = cache.find(key); found != cache.end()) return found->second.Get();
+    ComPtr<IDWriteTextLayout> made = BuildTextLayout(text, width, height, style);
+    if (!made || text.size() > kLongestCachedText) {
+        uncached = std::move(made);
+        return uncached.Get();
     }
+    if (cache.size() >= kLayoutCacheLimit) cache.clear();
+    return cache
+        .emplace(LayoutKey{text, style.fit, style.align, style.weight, width, height, fontSize}, std::move(made))
+        .first->second.Get();
+}
 
+}  // namespace
+
+void Canvas::DrawText(const std::wstring& text, const Box& box, const TextStyle& style) {
+    if (!drawing_) return;
+    ComPtr<IDWriteTextLayout> uncached;
+    IDWriteTextLayout* const layout = LayoutFor(text, box, style, uncached);
+    if (!layout) return;
+    const auto [x, y, width, height] = box;
     if (overflows_) {
         DWRITE_TEXT_METRICS metrics{};
         if (SUCCEEDED(layout->GetMetrics(&metrics)) &&
@@ -191,6 +198,15 @@ void Canvas::DrawText(const std::wstring& text, const Box& box, const TextStyle&
     target_->PushAxisAlignedClip(D2D1::RectF(x, y, x + width, y + height), D2D1_ANTIALIAS_MODE_ALIASED);
     target_->DrawTextLayout(D2D1::Point2F(x, y), layout, brush_.Get(), D2D1_DRAW_TEXT_OPTIONS_CLIP);
     target_->PopAxisAlignedClip();
+}
+
+float TextRightEdge(const std::wstring& text, const Box& box, const TextStyle& style) {
+    const float right = box.x + box.width;
+    ComPtr<IDWriteTextLayout> uncached;
+    IDWriteTextLayout* const layout = LayoutFor(text, box, style, uncached);
+    DWRITE_TEXT_METRICS metrics{};
+    if (!layout || FAILED(layout->GetMetrics(&metrics)) || !std::isfinite(metrics.left + metrics.width)) return right;
+    return std::clamp(box.x + metrics.left + metrics.width, box.x, right);
 }
 
 // When DirectWrite cannot measure (no factory, no format, no layout), the

@@ -81,7 +81,10 @@ bool ViewPicture::Paint(int width, int height, float scale, PageFrame frame, con
     looks_.clear();
     if (!view_.Ensure(width, height)) return false;
     scale_ = scale;
-    for (ProgressPart part : kProgressParts) shownParts_[static_cast<size_t>(part)] = ProgressPartState(frame, part);
+    for (ProgressPart part : kProgressParts) {
+        shownParts_[static_cast<size_t>(part)] = ProgressPartState(frame, part);
+        shownReach_[static_cast<size_t>(part)] = NAN;  // measured when the part changes
+    }
     if (!still_.Paint(view_, scale, frame)) return false;
     if (frame.drawControls) looks_ = frame.looks;
     return true;
@@ -90,14 +93,22 @@ bool ViewPicture::Paint(int width, int height, float scale, PageFrame frame, con
 void ViewPicture::PaintProgressBand(const PageFrame& frame) {
     const float s = scale_;
     for (ProgressPart part : kProgressParts) {
+        const size_t i = static_cast<size_t>(part);
         std::wstring state = ProgressPartState(frame, part);
-        if (state == shownParts_[static_cast<size_t>(part)]) continue;
-        const RECT covered = PixelsCovering(ProgressPartBox(part), s), whole{0, 0, view_.width(), view_.height()};
+        if (state == shownParts_[i]) continue;
+        // Only the pixels the change reaches: a few columns of the bar as it
+        // glides, the longer of the two detail lines.
+        const float reach = ProgressPartReach(frame, part);
+        const RECT covered = PixelsCovering(ProgressPartChange(part, shownReach_[i], reach), s),
+                   whole{0, 0, view_.width(), view_.height()};
         RECT pixels{};
         if (!::IntersectRect(&pixels, &covered, &whole)) continue;
         const int width = pixels.right - pixels.left, height = pixels.bottom - pixels.top;
         Canvas canvas;
-        if (!band_.Ensure(width, height) || !canvas.Begin(band_, s)) continue;
+        if (!band_.Ensure(std::max(width, band_.width()), std::max(height, band_.height())) ||
+            !canvas.Begin(band_.dc(), RECT{0, 0, width, height}, s)) {
+            continue;
+        }
         // The picture under the part first: its edges at a fractional scale
         // share pixels with what is beside it.
         DrawPixels(canvas, view_, pixels);
@@ -106,7 +117,8 @@ void ViewPicture::PaintProgressBand(const PageFrame& frame) {
         DrawProgressPart(canvas, frame, part);
         canvas.End();
         ::BitBlt(view_.dc(), pixels.left, pixels.top, width, height, band_.dc(), 0, 0, SRCCOPY);
-        shownParts_[static_cast<size_t>(part)] = std::move(state);
+        shownParts_[i] = std::move(state);
+        shownReach_[i] = reach;
     }
 }
 

@@ -2,6 +2,7 @@
 // a scenario's copy of the model for the offline renderer.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -72,6 +73,7 @@ private:
     FrameBitmap scratch_;  // one control drawn alone
     FrameBitmap band_;
     std::wstring shownParts_[3];  // ProgressPartState of each part as painted
+    float shownReach_[3] = {NAN, NAN, NAN};  // and its ProgressPartReach, NaN when not known
     float scale_ = 1.0f;
 };
 

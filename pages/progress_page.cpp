@@ -14,6 +14,11 @@ namespace {
 
 constexpr float kBarLeft = 40.0f;
 constexpr float kBarWidth = 640.0f;
+constexpr float kBarRadius = 4.0f;
+constexpr Box kDetailBox{40, 363, 640, 28};
+constexpr TextStyle kDetailStyle{.size = 12, .color = kGrey};
+// How far antialiased glyphs may reach past where their text ends.
+constexpr float kInkOverhang = 3.0f;
 
 bool CleanupStage(bool uninstall, uint32_t flags) { return uninstall && (flags & FlagDataCleanupStage) != 0; }
 
@@ -84,11 +89,11 @@ void DrawProgressElement(Canvas& canvas, const PageFrame& frame, bool uninstall,
             TextStyle{.size = 20, .color = kAccent, .weight = TextWeight::Semibold, .align = TextAlign::Trailing});
         break;
     case ProgressPart::Bar:
-        canvas.RoundRect(kBarLeft, 343, kBarWidth, 8, 0xFFDCE5F2, 4, 0, 0);
-        if (v > 0.0f) canvas.RoundRect(kBarLeft, 343, kBarWidth * v, 8, kAccent, 4, 0, 0);
+        canvas.RoundRect(kBarLeft, 343, kBarWidth, 8, 0xFFDCE5F2, kBarRadius, 0, 0);
+        if (v > 0.0f) canvas.RoundRect(kBarLeft, 343, kBarWidth * v, 8, kAccent, kBarRadius, 0, 0);
         break;
     case ProgressPart::Detail:
-        canvas.DrawText(DetailText(frame, uninstall), {40, 363, 640, 28}, TextStyle{.size = 12, .color = kGrey});
+        canvas.DrawText(DetailText(frame, uninstall), kDetailBox, kDetailStyle);
         break;
     }
 }
@@ -134,6 +139,39 @@ std::wstring ProgressPartState(const PageFrame& frame, ProgressPart part) {
     default:
         return DetailText(frame, frame.model.page == PageUninstalling);
     }
+}
+
+float ProgressPartReach(const PageFrame& frame, ProgressPart part) {
+    switch (part) {
+    case ProgressPart::Percent: {
+        const Box box = ProgressPartBox(part);
+        return box.x + box.width;
+    }
+    case ProgressPart::Bar:
+        return kBarLeft + kBarWidth * std::clamp(frame.progress, 0.0f, 1.0f);
+    default:
+        return TextRightEdge(DetailText(frame, frame.model.page == PageUninstalling), kDetailBox, kDetailStyle) +
+               kInkOverhang;
+    }
+}
+
+Box ProgressPartChange(ProgressPart part, float before, float after) {
+    const Box box = ProgressPartBox(part);
+    if (!std::isfinite(before) || !std::isfinite(after) || part == ProgressPart::Percent) return box;
+    float left = box.x, top = box.y, bottom = box.y + box.height;
+    if (part == ProgressPart::Bar) {
+        // Two fills differ from the start of the shorter one's rounded end;
+        // a fill shorter than its two ends has rounder ends, which reach back
+        // to the bar's start.
+        left = std::min(before, after) - 2.0f * kBarRadius - 1.0f;
+    } else {
+        // The detail line starts at the box's left and is clipped to its box.
+        top = kDetailBox.y;
+        bottom = kDetailBox.y + kDetailBox.height;
+    }
+    left = std::max(left, box.x);
+    const float right = std::clamp(std::max(before, after) + 1.0f, left, box.x + box.width);
+    return {left, top, right - left, bottom - top};
 }
 
 void DrawProgressPart(Canvas& canvas, const PageFrame& frame, ProgressPart part) {

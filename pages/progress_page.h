@@ -26,6 +26,13 @@ Box ProgressPartBox(ProgressPart part);
 Box ProgressBandBox();
 // What a part shows in the frame: the same text, the same picture.
 std::wstring ProgressPartState(const PageFrame& frame, ProgressPart part);
+// How far right a part's drawing reaches in the frame, in layout units: the
+// end of the bar's fill, of the detail line's glyphs; the percentage's box.
+float ProgressPartReach(const PageFrame& frame, ProgressPart part);
+// The box within a part's box whose pixels differ between a band whose part
+// reached `before` and one whose part reaches `after` (the whole part's box
+// when either is not a number: not known).
+Box ProgressPartChange(ProgressPart part, float before, float after);
 // Does nothing unless the page is 2 or 6 with no dialog.
 void DrawProgressPart(Canvas& canvas, const PageFrame& frame, ProgressPart part);
 

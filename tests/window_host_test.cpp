@@ -629,7 +629,7 @@ TEST(WindowCycles, HundredCyclesLeaveNoHandlesAndAnIdleWindowUsesNoCpu) {
     Dll().Show();
     Dll().SetPage(2);  // a fade-in, a cross-fade, then the bar glides
     PumpUntil([] { return false; }, 400);
-    Dll().SetProgress(1, 3, L"Copying files");  // the bar, the percentage and the detail line change
+    Dll().SetProgress(1, 3, L"C:\\Program Files\\Lumora\\bin\\capture-engine.dll");  // all three parts change
     RECT band{}, all{};
     ::GetUpdateRect(View(), &band, FALSE);
     ::GetClientRect(View(), &all);
@@ -637,7 +637,9 @@ TEST(WindowCycles, HundredCyclesLeaveNoHandlesAndAnIdleWindowUsesNoCpu) {
     const std::vector<HWND> buttons = Buttons();
     EXPECT_TRUE(std::none_of(buttons.begin(), buttons.end(), [](HWND b) { return ::GetUpdateRect(b, nullptr, FALSE); }));
     PumpUntil([] { return false; }, 300);
-    // The glide, painted band by band, ends on the picture the renderer draws.
+    Dll().SetProgress(2, 3, L"Copying files");  // the bar glides on, a shorter line replaces the long one
+    PumpUntil([] { return false; }, 300);
+    // The glides, painted in the columns they change, end on the picture the renderer draws.
     lumtest::TempDir dir;
     const std::vector<uint32_t> shown = Print(View()), drawn = lumtest::RenderScreen(dir, 2).pixels;
     ASSERT_EQ(shown.size(), drawn.size());

@@ -143,20 +143,25 @@ int main() {
                 installing.frame.progress += 0.001f;
                 painter.picture.PaintProgressBand(installing.frame);
             }, kWarm);
+            // A setup's per-file line: a file's name, or its whole path.
             int file = 0;
-            const double whole = Median([&] {
-                installing.frame.progress += 0.01f;
-                installing.model.progressText = L"file " + std::to_wstring(++file);
-                painter.picture.PaintProgressBand(installing.frame);
-            }, kWarm);
+            const auto steps = [&](const std::wstring& before) {
+                return Median([&] {
+                    installing.frame.progress += 0.01f;
+                    installing.model.progressText = before + std::to_wstring(++file) + L".dll";
+                    painter.picture.PaintProgressBand(installing.frame);
+                }, kWarm);
+            };
+            const double named = steps(L"capture-");
+            const double path = steps(L"C:\\Program Files\\Lumora\\plugins\\capture-");
             FrameBitmap next, blend;
             next.Ensure(bitmaps[s].width(), bitmaps[s].height()), blend.Ensure(next.width(), next.height());
             const double fade = Median([&] { BlendFrames(bitmaps[s], &next, 0.5f, blend); }, kWarm);
             std::printf("cross-fade tick at %dx: %.2f ms = %.2f empty frames\n", s + 1, fade, fade / empty[s]);
             std::printf("progress glide tick at %dx: %.2f ms = %.2f of a warm installing-page frame, %.2f empty "
-                        "frames; a step with a new detail line %.2f of a warm frame\n",
+                        "frames; a step with a new detail line %.2f of a warm frame (a whole path: %.2f)\n",
                         s + 1, ms, ms / std::max(warmInstalling[s], 1e-3), ms / empty[s],
-                        whole / std::max(warmInstalling[s], 1e-3));
+                        named / std::max(warmInstalling[s], 1e-3), path / std::max(warmInstalling[s], 1e-3));
         }
     }
     wchar_t temp[MAX_PATH] = {};
