@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cwchar>
+#include <random>
 #include <span>
 
 #include "draw/canvas.h"
@@ -129,6 +131,16 @@ TEST(PathData, CommandsAndNumbersAreReadAsWrittenAndTheRestIsSkipped) {
     expect(L"M 1 2 L # 4", 1, {0, 2, 1, 4});                      // a missing number reads as 0
     expect(L"M 0 0 C 0 10 10 10 10 0", 1, {0, 0, 10, 7.5f});      // the curve's peak, not its control points
     EXPECT_EQ(GetPathGeometry(L"M 0 0 L 1e39 0"), nullptr) << "beyond the float range";
+    // Decimals come out as the C library reads them, to the last bit of a float.
+    std::mt19937 random(7);
+    for (int i = 0; i < 300; ++i) {
+        wchar_t number[64];
+        std::swprintf(number, 64, L"%.*f", int(random() % 17), std::ldexp(double(random()), -int(random() % 48)));
+        ID2D1PathGeometry* geometry = GetPathGeometry((L"M 0 0 L " + std::wstring(number) + L" 1").c_str());
+        D2D1_RECT_F r{};
+        ASSERT_TRUE(geometry && SUCCEEDED(geometry->GetBounds(nullptr, &r)));
+        EXPECT_EQ(r.right, static_cast<float>(std::wcstod(number, nullptr))) << lumtest::Utf8(number);
+    }
     const std::wstring copy = L"M 0 0 L 3 7 L 9 1 Z";
     EXPECT_EQ(GetPathGeometry(copy.c_str()), GetPathGeometry(L"M 0 0 L 3 7 L 9 1 Z")) << "cached by its text";
 }
