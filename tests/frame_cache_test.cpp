@@ -87,5 +87,38 @@ TEST(FrameCacheTest, KeptIllustrationsLeaveEveryPixelAndTheReportAsDrawn) {
     LoadLanguage(nullptr, L"english");
 }
 
+// The window paints a progress step only where it changes: the bar's columns
+// between its old and new ends, the longer of the old and new detail lines.
+// After every step the view must be the picture painted whole, on both
+// progress pages and at scales whose pixels split layout units.
+TEST(FrameCacheTest, ProgressStepsPaintedWhereTheyChangeLeaveTheWholePicture) {
+    LoadLanguage(nullptr, L"english");
+    const std::pair<float, std::wstring> steps[] = {
+        {0.30f, L"C:\\Program Files\\Lumora\\plugins\\capture-engine-with-a-long-name.dll"},
+        {0.62f, L"setup.dll"},  // on, and a shorter line
+        {0.47f, L"setup.dll"},  // back
+        {0.4705f, L""},         // a fraction of a pixel, and the stage's own line
+        {0.0f, L"a line far too long for its box, " + std::wstring(120, L'w') + L" so that it wraps"},
+        {1.0f, L"done"}};
+    for (int32_t scenario : {2, 16})
+        for (const float scale : {1.0f, 1.25f, 1.5f, 1.75f}) {
+            SetProgress(10, 100, nullptr);
+            ScreenModel model = ScenarioModel(Ui(), scenario);
+            PageFrame frame = RestingFrame(model, {});
+            const int width = static_cast<int>(720 * scale), height = static_cast<int>(480 * scale);
+            ViewPicture stepped, whole;
+            ASSERT_TRUE(stepped.Paint(width, height, scale, frame));
+            for (const auto& [progress, detail] : steps) {
+                frame.progress = progress;
+                model.progressText = detail;
+                stepped.PaintProgressBand(frame);
+                ASSERT_TRUE(whole.Paint(width, height, scale, frame));
+                EXPECT_TRUE(SamePixels(stepped.pixels(), whole.pixels()))
+                    << "scenario " << scenario << " at " << scale << ", step to " << progress;
+            }
+        }
+    SetProgress(0, 0, nullptr);
+}
+
 }  // namespace
 }  // namespace lum
