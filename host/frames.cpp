@@ -47,20 +47,6 @@ PageFrame WindowFrame(const UiState& ui, double now, bool drawControls, bool cap
     return frame;
 }
 
-namespace {
-
-// The pixels of `part` of `from` drawn at the canvas's top-left corner: a
-// render target does not keep what its bitmap held before (Wine's does not),
-// so a part of a picture drawn again starts from the picture under it.
-void DrawPixels(Canvas& canvas, const FrameBitmap& from, const RECT& part) {
-    ::GdiFlush();
-    const uint32_t* first = from.pixels() + static_cast<size_t>(part.top) * from.width() + part.left;
-    canvas.CopyPixels(canvas.MakeBitmap(first, part.right - part.left, part.bottom - part.top, from.width()).Get(), 0,
-                      0);
-}
-
-}  // namespace
-
 RECT ControlPixels(const ControlRecord& record, float scale) {
     const auto pixel = [scale](float units) { return static_cast<LONG>(std::lround(units * scale)); };
     return RECT{pixel(record.left), pixel(record.top), pixel(record.right), pixel(record.bottom)};
@@ -103,20 +89,14 @@ void ViewPicture::PaintProgressBand(const PageFrame& frame) {
                    whole{0, 0, view_.width(), view_.height()};
         RECT pixels{};
         if (!::IntersectRect(&pixels, &covered, &whole)) continue;
-        const int width = pixels.right - pixels.left, height = pixels.bottom - pixels.top;
-        Canvas canvas;
-        if (!band_.Ensure(std::max(width, band_.width()), std::max(height, band_.height())) ||
-            !canvas.Begin(band_.dc(), RECT{0, 0, width, height}, s)) {
-            continue;
-        }
-        // The picture under the part first: its edges at a fractional scale
-        // share pixels with what is beside it.
-        DrawPixels(canvas, view_, pixels);
-        canvas.target()->SetTransform(D2D1::Matrix3x2F::Translation(-pixels.left / s, -pixels.top / s) *
-                                      D2D1::Matrix3x2F::Scale(s, s));
-        DrawProgressPart(canvas, frame, part);
-        canvas.End();
-        ::BitBlt(view_.dc(), pixels.left, pixels.top, width, height, band_.dc(), 0, 0, SRCCOPY);
+        // Over the picture: the part's edges at a fractional scale share
+        // pixels with what is beside it.
+        const bool drawn = DrawOver(view_, pixels, view_.dc(), pixels.left, pixels.top, [&](Canvas& canvas) {
+            canvas.target()->SetTransform(D2D1::Matrix3x2F::Translation(-pixels.left / s, -pixels.top / s) *
+                                          D2D1::Matrix3x2F::Scale(s, s));
+            DrawProgressPart(canvas, frame, part);
+        });
+        if (!drawn) continue;
         shownParts_[i] = std::move(state);
         shownReach_[i] = reach;
     }
@@ -150,8 +130,7 @@ void ViewPicture::PaintControl(HDC dc, size_t index, const RECT& place, const Co
         ::BitBlt(dc, 0, 0, width, height, view_.dc(), place.left, place.top, SRCCOPY);
         return;
     }
-    if (!EnsureBare(frame) || !scratch_.Ensure(std::max(width, scratch_.width()), std::max(height, scratch_.height())))
-        return;
+    if (!EnsureBare(frame)) return;
     // The control in its window's own coordinates, in the same pixels it has
     // in the whole frame.
     ControlRecord moved = frame.controls[index];
@@ -161,13 +140,26 @@ void ViewPicture::PaintControl(HDC dc, size_t index, const RECT& place, const Co
     moved.right -= dx;
     moved.top -= dy;
     moved.bottom -= dy;
+    DrawOver(bare_, RECT{place.left, place.top, place.left + width, place.top + height}, dc, 0, 0,
+             [&](Canvas& canvas) { DrawControl(canvas, frame, moved, look); });
+}
+
+bool ViewPicture::DrawOver(const FrameBitmap& under, const RECT& part, HDC to, int x, int y,
+                           const std::function<void(Canvas&)>& draw) {
+    const int width = part.right - part.left, height = part.bottom - part.top;
+    if (!scratch_.Ensure(std::max(width, scratch_.width()), std::max(height, scratch_.height()))) return false;
     {
         Canvas canvas;
-        if (!canvas.Begin(scratch_.dc(), RECT{0, 0, width, height}, scale_)) return;
-        DrawPixels(canvas, bare_, RECT{place.left, place.top, place.left + width, place.top + height});
-        DrawControl(canvas, frame, moved, look);
+        if (!canvas.Begin(scratch_.dc(), RECT{0, 0, width, height}, scale_)) return false;
+        // A render target does not keep what its bitmap held before (Wine's
+        // does not): the part starts from the picture under it.
+        ::GdiFlush();
+        const uint32_t* first = under.pixels() + static_cast<size_t>(part.top) * under.width() + part.left;
+        canvas.CopyPixels(canvas.MakeBitmap(first, width, height, under.width()).Get(), 0, 0);
+        draw(canvas);
     }
-    ::BitBlt(dc, 0, 0, width, height, scratch_.dc(), 0, 0, SRCCOPY);
+    ::BitBlt(to, x, y, width, height, scratch_.dc(), 0, 0, SRCCOPY);
+    return true;
 }
 
 void ViewPicture::Release() {
@@ -177,7 +169,6 @@ void ViewPicture::Release() {
     bare_.Release();
     bareFresh_ = false;
     scratch_.Release();
-    band_.Release();
     for (std::wstring& shown : shownParts_) shown.clear();
 }
 

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -64,14 +65,17 @@ public:
 
 private:
     bool EnsureBare(const PageFrame& frame);
+    // Draws over the pixels `part` of `under` (in a scratch frame of that
+    // size) and puts the result into `to` at (x, y); false when nothing was drawn.
+    bool DrawOver(const FrameBitmap& under, const RECT& part, HDC to, int x, int y,
+                  const std::function<void(Canvas&)>& draw);
 
     FrameBitmap view_;
     std::vector<ControlLook> looks_;  // of the controls as `view_` shows them
     FrameCache still_;
     FrameBitmap bare_;  // the frame without controls
     bool bareFresh_ = false;
-    FrameBitmap scratch_;  // one control drawn alone
-    FrameBitmap band_;
+    FrameBitmap scratch_;         // a control or a progress part drawn alone
     std::wstring shownParts_[3];  // ProgressPartState of each part as painted
     float shownReach_[3] = {NAN, NAN, NAN};  // and its ProgressPartReach, NaN when not known
     float scale_ = 1.0f;
